@@ -1,0 +1,16 @@
+# Entry points for a fresh Debian machine (run as root, or with sudo).
+#   make test   install what is missing, build all four trees, run every suite
+#   make demo   install what is missing, build, run the demo under Wine
+.PHONY: test demo deps build
+
+deps:
+	@scripts/install-deps.sh
+
+build: deps
+	@scripts/build.sh
+
+test: deps
+	@scripts/run-tests.sh
+
+demo: deps
+	@scripts/demo.sh

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Builds the four trees and runs every suite. Prints one closing line
+# "N passed, N failed" (GoogleTest cases plus other CTest tests) and exits
+# non-zero when anything failed or did not build.
+set -u
+cd "$(dirname "$0")/.."
+presets=("$@")
+[ ${#presets[@]} -gt 0 ] || presets=(native native-tsan win32 win64)
+build_failed=0
+for p in "${presets[@]}"; do
+  if ! scripts/build.sh "$p"; then
+    echo "build of $p failed" >&2
+    build_failed=$((build_failed + 1))
+    continue
+  fi
+  rm -rf "build/$p/test-reports"
+  mkdir -p "build/$p/test-reports"
+  ctest --preset "$p" --output-junit "test-reports/ctest.xml" || true
+done
+python3 scripts/count-results.py "${presets[@]}" --build-failures "$build_failed"
