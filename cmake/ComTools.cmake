@@ -1,10 +1,11 @@
 # COM build helpers for the Windows trees.
 #
-#   kx_add_idl(<target> <file.idl>)
+#   kx_add_idl(<target> <file.idl> [RC <file.rc>])
 #     Runs widl on the IDL (Wine's IDL headers, stdole2.tlb from Wine) and adds
 #     to <target> the generated header's folder as include path and the IID
 #     source. The type library is written to <build>/idl/<name>.tlb and its
-#     path is returned in <name>_TLB (parent scope) for embedding.
+#     path is returned in <name>_TLB (parent scope) for embedding. The
+#     resource script given with RC is rebuilt when the type library changes.
 #
 #   Resources (.rc) are compiled by windres through CMake's RC language; a
 #   resource script embeds a type library with:  1 TYPELIB "<name>.tlb"
@@ -25,6 +26,7 @@ if(NOT EXISTS ${KX_STDOLE_DIR}/stdole2.tlb)
 endif()
 
 function(kx_add_idl target idl)
+  cmake_parse_arguments(I "" "RC" "" ${ARGN})
   get_filename_component(name ${idl} NAME_WE)
   get_filename_component(idl_abs ${idl} ABSOLUTE)
   get_filename_component(idl_dir ${idl_abs} DIRECTORY)
@@ -44,5 +46,8 @@ function(kx_add_idl target idl)
   # The resource compiler finds the .tlb through the same folder.
   target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:RC>:-I${out}>)
   set_source_files_properties(${out}/${name}_i.c PROPERTIES COMPILE_OPTIONS "-Wno-unused")
+  if(I_RC)
+    set_source_files_properties(${I_RC} PROPERTIES OBJECT_DEPENDS ${out}/${name}.tlb)
+  endif()
   set(${name}_TLB ${out}/${name}.tlb PARENT_SCOPE)
 endfunction()
