@@ -1,0 +1,83 @@
+// Construction, destruction and the lifecycle methods.
+#include "cash_drawer_core.h"
+
+#include "opos_codes.h"
+
+namespace kestrix {
+
+CCashDrawer_SOCore::CCashDrawer_SOCore(const Platform& platform)
+    : platform_(platform),
+      registry_(platform.keys),
+      volma_(platform.loader, platform.clock),
+      tessik_(platform.loader, platform.clock),
+      gpio_(platform.loader, platform.clock) {}
+
+CCashDrawer_SOCore::~CCashDrawer_SOCore() {
+    StopMonitor();
+    // Members then go in reverse order: CGPIO, CTessik, CVolmaControl (each
+    // releasing its library), then the registry reader (closing its keys).
+}
+
+int32_t CCashDrawer_SOCore::OpenService(const char16_t* deviceName, IControlObject* control) {
+    if (opened_ == 1) return Store(opos::kAlreadyOpen);
+    // A monitor restarted by OpenDrawer or CheckHealth after a close must not
+    // run while the configuration and the variant change.
+    StopMonitor();
+    control_ = control;
+    bool ok = false;
+    try {
+        ok = ReadConfiguration(deviceName) && ChooseVariant();
+        if (ok) {
+            ready_ = current_->Initialize(dllPath_.c_str());
+            ok = ready_;
+        }
+    } catch (...) {
+        ok = false;
+    }
+    if (!ok) return Store(opos::kFailure);
+    current_->Prepare();
+    StartStatusThread();
+    opened_ = 1;
+    return Store(opos::kSuccess);
+}
+
+// Fixed order; each value lands in its field as soon as it is read.
+bool CCashDrawer_SOCore::ReadConfiguration(const char16_t* deviceName) {
+    CDeviceRegistry& r = registry_;
+    if (r.OpenClassKey() != 0 || r.OpenDeviceKey(deviceName) != 0) return false;
+    if (r.ReadDllPath(&dllPath_) != 0 || r.ReadDescription(&description_) != 0 ||
+        r.ReadDeviceName(&deviceName_) != 0 || r.ReadDeviceDesc(&deviceDesc_) != 0) {
+        return false;
+    }
+    int32_t v = 0;
+    if (r.ReadPulseOnTime(&pulseOnTime_) != 0) return false;
+    if (r.ReadOpenStatusPhase(&v) != 0) return false;
+    openStatusPhase_ = v;
+    if (r.ReadConnectorPinNo(&connectorPinNo_) != 0 || r.ReadTimeOut(&timeOut_) != 0) return false;
+    if (r.ReadCheckStatusPeriod(&v) != 0) return false;
+    checkStatusPeriod_ = v;
+    return r.ReadMasterValue(&masterValue_) == 0;
+}
+
+int32_t CCashDrawer_SOCore::ClaimDevice(int32_t timeout) {
+    (void)timeout;  // the claim never waits
+    if (claimed_ == 1) return Store(opos::kClaimed);
+    claimed_ = 1;
+    return Store(opos::kSuccess);
+}
+
+int32_t CCashDrawer_SOCore::ReleaseDevice() {
+    if (claimed_ == 0) return Store(opos::kIllegal);
+    claimed_ = 0;
+    return Store(opos::kSuccess);
+}
+
+int32_t CCashDrawer_SOCore::CloseService() {
+    StopStatusThread();
+    opened_ = 0;
+    healthState_ = 0;
+    deviceEnabled_ = 0;
+    return Store(opos::kSuccess);
+}
+
+}  // namespace kestrix

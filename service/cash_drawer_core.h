@@ -1,0 +1,143 @@
+// The portable core of the cash drawer service object: its state and every
+// algorithm behind the OPOS interface. The COM class CCashDrawer_SO owns one
+// of these and turns its results into BSTRs, VARIANTs and HRESULTs.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "device_registry.h"
+#include "hardware/gpio.h"
+#include "hardware/tessik.h"
+#include "hardware/volma_control.h"
+#include "platform.h"
+
+namespace kestrix {
+
+// Outcome of an indexed property call: Ok (S_OK) or NotHandled (S_FALSE).
+enum class PropStatus { Ok, NotHandled };
+
+// Threads: every public method is called on the apartment thread, one at a
+// time. The status monitor thread reads only the atomic fields, the current
+// variant and the control object; the latter two change only while no
+// monitor thread exists. No method throws, except GetPropertyString, which
+// may throw std::bad_alloc while copying the text.
+//
+// Methods returning int32_t give the OPOS result code and store it as the
+// ResultCode property.
+//
+// Objects that never opened successfully: a variant counts as ready only
+// while its last Initialize succeeded. Without a ready variant no port is
+// ever touched: DrawerOpened reads 0 at once, OpenDrawer gives 111 after
+// its precondition checks, CheckHealth levels 2 and 3 give the
+// "Not Responding" state and 111, and the monitor is not restarted.
+class CCashDrawer_SOCore {
+public:
+    // Every pointer of `platform` must be non-null and outlive the object.
+    explicit CCashDrawer_SOCore(const Platform& platform);
+    // Stops the monitor and waits until its thread has ended (even while it
+    // is inside the event call); then the variants, then the registry keys.
+    virtual ~CCashDrawer_SOCore();
+    CCashDrawer_SOCore(const CCashDrawer_SOCore&) = delete;
+    CCashDrawer_SOCore& operator=(const CCashDrawer_SOCore&) = delete;
+
+    // Lifecycle. `control` is kept (not owned) even when the open fails; it
+    // must stay valid while a monitor thread exists. A failed open keeps every
+    // value read before the failure.
+    int32_t OpenService(const char16_t* deviceName, IControlObject* control);
+    int32_t ClaimDevice(int32_t timeout);
+    int32_t ReleaseDevice();
+    int32_t CloseService();
+
+    // Properties. GetPropertyNumber leaves *number untouched for index 2
+    // (which stores 111 as ResultCode). GetPropertyString clears *out when
+    // the index is not handled. Neither writes ResultCode otherwise.
+    int32_t COFreezeEvents(int16_t freeze);
+    PropStatus GetPropertyNumber(int32_t index, int32_t* number);
+    PropStatus SetPropertyNumber(int32_t index, int32_t number);
+    PropStatus GetPropertyString(int32_t index, std::u16string* out);
+    int32_t SetPropertyString(int32_t index);
+
+    // False when the operator declined the interactive check: then *rc,
+    // ResultCode, the health state and the monitor are untouched. Otherwise
+    // true, with the result in *rc (if not null) and in ResultCode.
+    bool CheckHealth(int32_t level, int32_t* rc);
+    // No command is supported: 106; the caller's data and string stay as they are.
+    int32_t DirectIO(int32_t command);
+
+    // Drawer operations.
+    int32_t OpenDrawer();
+    int32_t WaitForDrawerClose(int32_t beepTimeout, int32_t beepFrequency, int32_t beepDuration,
+                               int32_t beepDelay);
+
+    // Sensor waits: `ms` taken as unsigned, one reading every 100 ms, the
+    // first 100 ms after the call. 1 as soon as a reading equals (Opened) or
+    // differs from (Closed) OpenStatusPhase, else 0. Without a ready variant:
+    // 0 at once.
+    virtual int32_t WaitDrawerOpened(int32_t ms);
+    virtual int32_t WaitDrawerClosed(int32_t ms);
+    // Starts the monitor unless a thread (running or dead) is recorded.
+    virtual void StartStatusThread();
+    // Stops the monitor and waits (dispatching messages) until its thread has
+    // ended, then forgets it. Nothing happens when no thread is recorded.
+    virtual void StopStatusThread();
+
+    // True while a monitor thread is recorded (running or dead).
+    bool HasMonitorThread() const { return monitor_.joinable(); }
+
+private:
+    int32_t Store(int32_t rc) { resultCode_ = rc; return rc; }
+    bool ReadConfiguration(const char16_t* deviceName);
+    bool ChooseVariant();
+    bool HardwareReady() const { return current_ != nullptr && ready_; }
+    int32_t WaitForReading(int32_t ms, bool wantOpen);
+    int32_t ExternalCheck();
+    int32_t InteractiveCheck();
+    void StopMonitor();
+    void StatusThreadMain() noexcept;
+    int32_t StatusThreadProc();
+
+    Platform platform_;
+
+    CDeviceRegistry registry_;
+    CCashdrawerControl* current_ = nullptr;  // one of the three below, never owned
+    CVolmaControl volma_;
+    CTessik tessik_;
+    CGPIO gpio_;
+    bool ready_ = false;  // the current variant's last Initialize succeeded
+
+    int32_t healthState_ = 0;
+    int32_t opened_ = 0;
+    int32_t claimed_ = 0;
+    int32_t deviceEnabled_ = 0;
+    int32_t resultCode_ = 101;
+    int32_t resultCodeExtended_ = 0;
+
+    std::thread monitor_;
+    std::unique_ptr<ISignal> stopSignal_;   // set to wake and stop the monitor
+    std::unique_ptr<ISignal> endedSignal_;  // set by the monitor as its last action
+    IControlObject* control_ = nullptr;
+    std::atomic<int32_t> monitorRunning_{0};
+
+    std::atomic<int32_t> checkStatusPeriod_{300};
+    int32_t timeOut_ = 0;
+    std::atomic<int32_t> openStatusPhase_{0};
+    int32_t pulseOnTime_ = 100;
+    std::atomic<int32_t> freezeEvents_{0};
+    int32_t connectorPinNo_ = 0;
+    int32_t masterValue_ = 0;
+    int32_t cdPort_ = 0;
+    int32_t cdFire_ = 0;
+    int32_t cdPhase_ = 0;
+    int32_t csPort_ = 0;
+    int32_t csStatus_ = 0;
+    std::u16string dllPath_;
+    std::u16string description_;
+    std::u16string deviceDesc_;
+    std::u16string deviceName_;
+};
+
+}  // namespace kestrix

@@ -1,0 +1,75 @@
+// CheckHealth and DirectIO.
+#include "cash_drawer_core.h"
+
+#include "opos_codes.h"
+
+namespace kestrix {
+namespace {
+constexpr const char16_t* kCaption = u"Cash Drawer Chek Health Interactive";
+constexpr const char16_t* kAskText = u"Please push the [Yes] button to run\r\n the CheckHealth Method";
+constexpr const char16_t* kCloseText = u"CashDrawer is Opened, Please Close CashDrawer";
+constexpr int32_t kHealthWaitMs = 2000;
+}  // namespace
+
+bool CCashDrawer_SOCore::CheckHealth(int32_t level, int32_t* rc) {
+    int32_t result;
+    switch (level) {
+    case opos::kHealthInternal:
+        healthState_ = 1;
+        result = opos::kSuccess;
+        break;
+    case opos::kHealthExternal:
+        result = ExternalCheck();
+        break;
+    case opos::kHealthInteractive:
+        if (!platform_.op->AskYesNo(kCaption, kAskText)) return false;
+        result = InteractiveCheck();
+        break;
+    default:
+        healthState_ = 0;
+        result = opos::kIllegal;
+        break;
+    }
+    Store(result);
+    if (rc) *rc = result;
+    return true;
+}
+
+int32_t CCashDrawer_SOCore::ExternalCheck() {
+    if (!HardwareReady()) {
+        healthState_ = 4;
+        return opos::kFailure;
+    }
+    StopStatusThread();
+    current_->Pulse(pulseOnTime_);
+    const int32_t r = WaitDrawerOpened(kHealthWaitMs);
+    healthState_ = r == 1 ? 3 : 4;
+    StartStatusThread();
+    return r == 1 ? opos::kSuccess : opos::kFailure;
+}
+
+int32_t CCashDrawer_SOCore::InteractiveCheck() {
+    if (!HardwareReady()) {
+        healthState_ = 6;
+        return opos::kFailure;
+    }
+    StopStatusThread();
+    current_->Pulse(pulseOnTime_);
+    if (WaitDrawerOpened(kHealthWaitMs) != 1) {
+        healthState_ = 6;
+        StartStatusThread();
+        return opos::kFailure;
+    }
+    platform_.op->ShowOk(kCaption, kCloseText);  // the monitor stays stopped meanwhile
+    const int32_t closed = WaitDrawerClosed(kHealthWaitMs);
+    healthState_ = closed == 1 ? 5 : 6;
+    StartStatusThread();
+    return closed == 1 ? opos::kSuccess : opos::kFailure;
+}
+
+int32_t CCashDrawer_SOCore::DirectIO(int32_t command) {
+    (void)command;
+    return Store(opos::kIllegal);
+}
+
+}  // namespace kestrix

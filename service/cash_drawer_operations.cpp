@@ -1,0 +1,47 @@
+// The sensor waits, OpenDrawer and WaitForDrawerClose.
+#include "cash_drawer_core.h"
+
+#include "opos_codes.h"
+
+namespace kestrix {
+
+int32_t CCashDrawer_SOCore::WaitForReading(int32_t ms, bool wantOpen) {
+    if (!HardwareReady()) return 0;
+    const uint32_t polls = static_cast<uint32_t>(ms) / 100u;
+    for (uint32_t i = 0; i < polls; ++i) {
+        platform_.clock->Sleep(100);
+        const bool open = current_->ReadStatus() == openStatusPhase_;
+        if (open == wantOpen) return 1;
+    }
+    return 0;
+}
+
+int32_t CCashDrawer_SOCore::WaitDrawerOpened(int32_t ms) { return WaitForReading(ms, true); }
+
+int32_t CCashDrawer_SOCore::WaitDrawerClosed(int32_t ms) { return WaitForReading(ms, false); }
+
+int32_t CCashDrawer_SOCore::OpenDrawer() {
+    if (deviceEnabled_ == 0) return Store(opos::kDisabled);
+    if (claimed_ != 1) return Store(opos::kNotClaimed);
+    if (!HardwareReady()) return Store(opos::kFailure);
+    StopStatusThread();
+    current_->Pulse(pulseOnTime_);
+    const int32_t r = WaitDrawerOpened(timeOut_);
+    StartStatusThread();
+    return Store(r == 1 ? opos::kSuccess : opos::kFailure);
+}
+
+int32_t CCashDrawer_SOCore::WaitForDrawerClose(int32_t beepTimeout, int32_t beepFrequency, int32_t beepDuration,
+                                               int32_t beepDelay) {
+    if (opened_ == 0) return Store(opos::kClosed);
+    if (deviceEnabled_ == 0) return Store(opos::kDisabled);
+    if (claimed_ == 0) return Store(opos::kNotClaimed);
+    if (WaitDrawerClosed(beepTimeout) == 1) return Store(opos::kSuccess);
+    const int32_t delay = beepDelay < 100 ? 100 : beepDelay;
+    for (;;) {
+        platform_.beeper->Beep(static_cast<uint32_t>(beepFrequency), static_cast<uint32_t>(beepDuration));
+        if (WaitDrawerClosed(delay) == 1) return Store(opos::kSuccess);
+    }
+}
+
+}  // namespace kestrix

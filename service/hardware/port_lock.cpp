@@ -1,0 +1,7 @@
+#include "hardware/port_lock.h"
+
+namespace kestrix {
+
+std::mutex g_csPortAccess;
+
+}  // namespace kestrix
