@@ -1,0 +1,71 @@
+#include "handles.h"
+#include "platform_win32.h"
+
+namespace kestrix::win32 {
+namespace {
+
+class EventSignal final : public ISignal {
+public:
+    EventSignal() : event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+
+    void Set() override {
+        if (event_) SetEvent(event_.get());
+    }
+
+    bool Wait(uint32_t ms) override {
+        if (!event_) {
+            ::Sleep(ms);
+            return false;
+        }
+        return WaitForSingleObject(event_.get(), ms) == WAIT_OBJECT_0;
+    }
+
+    // Runs the calling thread's message loop until the event is set: a
+    // control object that posts the status event to this thread's hidden
+    // window and holds the monitor until it has been handled gets its answer.
+    void WaitDispatching() override {
+        HANDLE h = event_.get();
+        if (!h) return;
+        bool quit = false;
+        WPARAM quit_code = 0;
+        for (;;) {
+            const DWORD r = MsgWaitForMultipleObjects(1, &h, FALSE, INFINITE, QS_ALLINPUT);
+            if (r != WAIT_OBJECT_0 + 1) break;  // set, or the wait itself failed
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                if (msg.message == WM_QUIT) {
+                    // Kept for the thread's own message loop, after the wait.
+                    quit = true;
+                    quit_code = msg.wParam;
+                    continue;
+                }
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+        }
+        if (quit) PostQuitMessage(static_cast<int>(quit_code));
+    }
+
+private:
+    UniqueKernelHandle event_;
+};
+
+}  // namespace
+
+void SystemClock::Sleep(uint32_t ms) { ::Sleep(ms); }
+
+uint64_t SystemClock::NowMs() { return GetTickCount64(); }
+
+std::unique_ptr<ISignal> SystemClock::MakeSignal() { return std::make_unique<EventSignal>(); }
+
+const Platform& SystemPlatform() {
+    static RegistryKeyStore keys;
+    static ModuleLoader loader;
+    static MessageBoxOperator op;
+    static SystemBeeper beeper;
+    static SystemClock clock;
+    static const Platform platform{&keys, &loader, &op, &beeper, &clock};
+    return platform;
+}
+
+}  // namespace kestrix::win32

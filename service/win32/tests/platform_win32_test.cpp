@@ -1,0 +1,156 @@
+// The Windows side of the platform interfaces against Wine's real registry,
+// loader, message boxes and message queues.
+#include <windows.h>
+
+#include <atomic>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "platform_win32.h"
+#include "ui_automation.h"
+
+namespace {
+
+using kestrix::win32::ModuleLoader;
+using kestrix::win32::RegistryKeyStore;
+using kestrix::win32::SystemClock;
+using kestrix_test::BoxAnswerer;
+
+const wchar_t kTestKey[] = L"SOFTWARE\\OLEforRetail\\ServiceOPOS\\CashDrawer\\KxPlatformTest";
+
+class RegistryKeyStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        HKEY k = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kTestKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr),
+                  ERROR_SUCCESS);
+        const DWORD timeout = 1500;
+        RegSetValueExW(k, L"Timeout", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&timeout), sizeof timeout);
+        const wchar_t text[] = L"Drawer";
+        RegSetValueExW(k, L"DeviceDesc", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text);
+        RegCloseKey(k);
+    }
+    void TearDown() override { RegDeleteKeyW(HKEY_LOCAL_MACHINE, kTestKey); }
+    RegistryKeyStore store;
+};
+
+TEST_F(RegistryKeyStoreTest, ValueNamesMatchWithoutRegardToCase) {
+    const auto key = store.OpenKey(reinterpret_cast<const char16_t*>(kTestKey));
+    ASSERT_NE(key, 0u);
+    uint32_t type = 0xFFFF, value = 0, size = 4;
+    ASSERT_TRUE(store.QueryValue(key, u"TimeOut", &type, &value, &size));
+    EXPECT_EQ(type, static_cast<uint32_t>(REG_DWORD));
+    EXPECT_EQ(size, 4u);
+    EXPECT_EQ(value, 1500u);
+    store.CloseKey(key);
+}
+
+TEST_F(RegistryKeyStoreTest, TooSmallABufferOrAMissingValueFails) {
+    const auto key = store.OpenKey(reinterpret_cast<const char16_t*>(kTestKey));
+    ASSERT_NE(key, 0u);
+    uint32_t type = 0, size = 4;
+    char16_t buf[2] = {u'x', u'y'};
+    EXPECT_FALSE(store.QueryValue(key, u"DeviceDesc", &type, buf, &size)) << "14 bytes do not fit in 4";
+    size = sizeof buf;
+    EXPECT_FALSE(store.QueryValue(key, u"NoSuchValue", &type, buf, &size));
+    store.CloseKey(key);
+    EXPECT_EQ(store.OpenKey(u"SOFTWARE\\OLEforRetail\\ServiceOPOS\\CashDrawer\\NoSuchDevice"), 0u);
+}
+
+TEST(ModuleLoaderTest, LoadsByFullPathAndFindsExports) {
+    ModuleLoader loader;
+    const std::wstring path = kestrix_test::WinIoDir() + L"\\WinIo32.dll";
+    auto lib = loader.Load(reinterpret_cast<const char16_t*>(path.c_str()));
+    ASSERT_TRUE(lib);
+    EXPECT_NE(lib->Symbol("GetPortVal"), nullptr);
+    EXPECT_EQ(lib->Symbol("NoSuchExport"), nullptr);
+    const std::wstring missing = kestrix_test::WinIoDir() + L"\\nowhere\\WinIo32.dll";
+    EXPECT_FALSE(loader.Load(reinterpret_cast<const char16_t*>(missing.c_str())));
+}
+
+TEST(SystemClockTest, SignalWaitsTimeOutUntilSet) {
+    SystemClock clock;
+    auto signal = clock.MakeSignal();
+    const uint64_t t0 = clock.NowMs();
+    EXPECT_FALSE(signal->Wait(50));
+    EXPECT_GE(clock.NowMs() - t0, 40u);
+    signal->Set();
+    EXPECT_TRUE(signal->Wait(0));
+    EXPECT_TRUE(signal->Wait(10000)) << "stays set";
+}
+
+std::atomic<int> g_handled{0};
+
+LRESULT CALLBACK CountingWindowProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    if (m == WM_APP) {
+        ++g_handled;
+        return 42;
+    }
+    return DefWindowProcW(h, m, w, l);
+}
+
+// A thread that sends a message to this thread's window and only then sets
+// the signal: a wait that did not dispatch would never return.
+TEST(SystemClockTest, DispatchingWaitServesMessagesSentToThisThread) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = CountingWindowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"KxDispatchTest";
+    RegisterClassW(&wc);
+    HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    ASSERT_TRUE(hwnd);
+
+    SystemClock clock;
+    auto signal = clock.MakeSignal();
+    LRESULT answer = 0;
+    std::thread sender([&] {
+        answer = SendMessageW(hwnd, WM_APP, 0, 0);
+        PostMessageW(hwnd, WM_APP, 0, 0);
+        signal->Set();
+    });
+    signal->WaitDispatching();
+    sender.join();
+    EXPECT_EQ(answer, 42);
+    EXPECT_GE(g_handled.load(), 1);
+    DestroyWindow(hwnd);
+}
+
+TEST(SystemClockTest, DispatchingWaitKeepsAQuitMessageForTheThreadsOwnLoop) {
+    SystemClock clock;
+    auto signal = clock.MakeSignal();
+    PostQuitMessage(7);
+    std::thread setter([&] {
+        Sleep(50);
+        signal->Set();
+    });
+    signal->WaitDispatching();
+    setter.join();
+    MSG msg;
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 7u);
+}
+
+TEST(MessageBoxOperatorTest, AsksWithoutIconAndReportsTheAnswer) {
+    kestrix::win32::MessageBoxOperator op;
+    {
+        BoxAnswerer yes(L"Kx Operator Test", IDYES);
+        EXPECT_TRUE(op.AskYesNo(u"Kx Operator Test", u"Line one\r\n line two"));
+        ASSERT_TRUE(yes.Join());
+        EXPECT_EQ(yes.text(), L"Line one\r\n line two");
+        EXPECT_FALSE(yes.had_icon());
+    }
+    {
+        BoxAnswerer no(L"Kx Operator Test", IDNO);
+        EXPECT_FALSE(op.AskYesNo(u"Kx Operator Test", u"Again?"));
+        ASSERT_TRUE(no.Join());
+    }
+    {
+        BoxAnswerer ok(L"Kx Operator Ok", IDOK);
+        op.ShowOk(u"Kx Operator Ok", u"Close it");
+        ASSERT_TRUE(ok.Join());
+        EXPECT_EQ(ok.text(), L"Close it");
+    }
+}
+
+}  // namespace
