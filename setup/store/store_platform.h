@@ -1,0 +1,91 @@
+// What the utility's store (device records, registry helpers, OPOS.INI) needs
+// from the platform. These folders include no Windows headers; setup/win32
+// implements the interfaces over the ANSI Win32 API and the tests replace them
+// with fakes that keep the same rules. Strings are bytes in the system's ANSI
+// code page.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace trellup {
+
+// Registry results (the Win32 error codes the store produces or looks at).
+constexpr int32_t kRegSuccess = 0;
+constexpr int32_t kRegFileNotFound = 2;
+constexpr int32_t kRegAccessDenied = 5;
+constexpr int32_t kRegInvalidParameter = 87;
+constexpr int32_t kRegMoreData = 234;
+constexpr int32_t kRegKeyDeleted = 1018;
+
+// Registry value types.
+constexpr uint32_t kRegNone = 0;
+constexpr uint32_t kRegSz = 1;
+constexpr uint32_t kRegExpandSz = 2;
+constexpr uint32_t kRegBinary = 3;
+constexpr uint32_t kRegDword = 4;
+constexpr uint32_t kRegMultiSz = 7;
+constexpr uint32_t kRegQword = 11;
+
+// The registry below HKEY_LOCAL_MACHINE, in the view of the running build,
+// with the semantics of the ANSI calls. Key and value names match without
+// regard to letter case. Results are Win32 error codes (0 success).
+class IRegistry {
+public:
+    using Key = uintptr_t;  // 0 is never a valid key
+    virtual ~IRegistry() = default;
+    // RegCreateKeyA: opens `path` below HKLM, creating every missing key on
+    // the way. On success *key is an open key the caller must CloseKey; on
+    // failure *key is 0.
+    virtual int32_t CreateKey(const char* path, Key* key) = 0;
+    // RegSetValueExA: stores `size` bytes of `data` as value `name` ("" is
+    // the default value) with registry type `type`.
+    virtual int32_t SetValue(Key key, const char* name, uint32_t type, const void* data, uint32_t size) = 0;
+    // RegQueryValueExA: copies value `name` into `data` of *size bytes.
+    // On success *type is its type and *size the bytes of data it has; a
+    // string type without terminator gets one appended when the buffer has
+    // room (not counted in *size). A value larger than the buffer gives
+    // kRegMoreData with *size the size needed; the buffer's contents are then
+    // unspecified (but never written past *size on entry).
+    virtual int32_t QueryValue(Key key, const char* name, uint32_t* type, void* data, uint32_t* size) = 0;
+    // RegDeleteKeyA: deletes subkey `subkey` of `key`. A key that has
+    // subkeys of its own is not deleted (kRegAccessDenied).
+    virtual int32_t DeleteKey(Key key, const char* subkey) = 0;
+    virtual void CloseKey(Key key) = 0;
+};
+
+// Windows profile (INI) file reads, with the semantics of the ANSI calls:
+// section and key names match without regard to letter case; a missing file,
+// section or key gives the default.
+class IProfile {
+public:
+    virtual ~IProfile() = default;
+    // GetPrivateProfileIntA: the key's value as a leading decimal number
+    // (0 when it does not start with one), or `default_value` when missing.
+    virtual uint32_t GetInt(const char* section, const char* key, int32_t default_value,
+                            const char* path) = 0;
+    // GetPrivateProfileStringA: copies the value (or `default_value`) into
+    // `buffer` of `size` bytes, cut to size - 1 characters, always
+    // terminated when size > 0; returns the characters copied, terminator
+    // not counted.
+    virtual uint32_t GetString(const char* section, const char* key, const char* default_value,
+                               char* buffer, uint32_t size, const char* path) = 0;
+};
+
+// The directory of the running program, without a trailing backslash
+// ("C:\Program Files\Trellup").
+class IProgramFolder {
+public:
+    virtual ~IProgramFolder() = default;
+    virtual std::string Get() const = 0;
+};
+
+// Everything the store reaches the platform through. Not owned; every
+// pointer must outlive the calls that are given it.
+struct StorePlatform {
+    IRegistry* registry;
+    IProfile* profile;
+    IProgramFolder* folder;
+};
+
+}  // namespace trellup

@@ -1,0 +1,205 @@
+#include "fakes/fake_registry.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+namespace trellup::fakes {
+
+namespace {
+constexpr int32_t kBadPathname = 161;
+
+std::string Lower(const std::string& s) {
+    std::string r(s);
+    std::transform(r.begin(), r.end(), r.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return r;
+}
+
+bool Split(const std::string& path, std::vector<std::string>* parts) {
+    parts->clear();
+    if (path.empty()) return true;
+    size_t start = 0;
+    while (true) {
+        const size_t end = path.find('\\', start);
+        const std::string part = path.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (part.empty()) return false;
+        parts->push_back(part);
+        if (end == std::string::npos) return true;
+        start = end + 1;
+    }
+}
+
+bool IsStringType(uint32_t type) { return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz; }
+}  // namespace
+
+struct FakeRegistry::Node {
+    std::string name;
+    Node* parent = nullptr;
+    bool deleted = false;
+    std::map<std::string, std::shared_ptr<Node>> children;  // by lower-case name
+    std::map<std::string, Value> values;                    // by lower-case name
+};
+
+std::vector<uint8_t> Bytes(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
+
+FakeRegistry::FakeRegistry() : root_(std::make_shared<Node>()) { root_->name = "HKEY_LOCAL_MACHINE"; }
+FakeRegistry::~FakeRegistry() = default;
+
+FakeRegistry::Node* FakeRegistry::Walk(Node* from, const std::string& path, bool create, int32_t* result) const {
+    std::vector<std::string> parts;
+    if (!Split(path, &parts)) {
+        *result = kBadPathname;
+        return nullptr;
+    }
+    Node* node = from;
+    for (const std::string& part : parts) {
+        auto it = node->children.find(Lower(part));
+        if (it == node->children.end()) {
+            if (!create) {
+                *result = kRegFileNotFound;
+                return nullptr;
+            }
+            auto child = std::make_shared<Node>();
+            child->name = part;
+            child->parent = node;
+            it = node->children.emplace(Lower(part), child).first;
+        }
+        node = it->second.get();
+    }
+    *result = kRegSuccess;
+    return node;
+}
+
+FakeRegistry::Node* FakeRegistry::Resolve(Key key) const {
+    auto it = handles_.find(key);
+    return it == handles_.end() ? nullptr : it->second.first.get();
+}
+
+int32_t FakeRegistry::CreateKey(const char* path, Key* key) {
+    *key = 0;
+    if (create_failure_ != 0) return create_failure_;
+    int32_t rc;
+    Node* node = Walk(root_.get(), path, true, &rc);
+    if (node == nullptr) return rc;
+    // Hold the node itself: a handle keeps its key object alive after deletion.
+    std::shared_ptr<Node> held = node == root_.get() ? root_ : node->parent->children.at(Lower(node->name));
+    *key = next_handle_++;
+    handles_.emplace(*key, std::make_pair(held, std::string(path)));
+    return kRegSuccess;
+}
+
+int32_t FakeRegistry::SetValue(Key key, const char* name, uint32_t type, const void* data, uint32_t size) {
+    Node* node = Resolve(key);
+    if (node == nullptr) return 6;  // ERROR_INVALID_HANDLE
+    Write w{handles_.at(key).second, name, type,
+            std::vector<uint8_t>(static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size),
+            kRegSuccess};
+    auto failure = write_failures_.find(Lower(name));
+    if (node->deleted) {
+        w.result = kRegKeyDeleted;
+    } else if (failure != write_failures_.end()) {
+        w.result = failure->second;
+    } else {
+        Value& v = node->values[Lower(name)];
+        if (v.name.empty()) v.name = name;
+        v.type = type;
+        v.data = w.data;
+    }
+    writes_.push_back(w);
+    return w.result;
+}
+
+int32_t FakeRegistry::QueryValue(Key key, const char* name, uint32_t* type, void* data, uint32_t* size) {
+    Node* node = Resolve(key);
+    if (node == nullptr) return 6;
+    if (node->deleted) return kRegKeyDeleted;
+    auto it = node->values.find(Lower(name));
+    if (it == node->values.end()) return kRegFileNotFound;
+    const Value& v = it->second;
+    const uint32_t needed = static_cast<uint32_t>(v.data.size());
+    if (type != nullptr) *type = v.type;
+    if (data == nullptr) {
+        if (size != nullptr) *size = needed;
+        return kRegSuccess;
+    }
+    const uint32_t room = *size;
+    *size = needed;
+    if (needed > room) {
+        std::memset(data, 'X', room);
+        return kRegMoreData;
+    }
+    if (needed > 0) std::memcpy(data, v.data.data(), needed);
+    auto* bytes = static_cast<uint8_t*>(data);
+    if (IsStringType(v.type) && needed > 0 && needed < room && bytes[needed - 1] != 0) bytes[needed] = 0;
+    return kRegSuccess;
+}
+
+int32_t FakeRegistry::DeleteKey(Key key, const char* subkey) {
+    Node* node = Resolve(key);
+    if (node == nullptr) return 6;
+    if (node->deleted) return kRegKeyDeleted;
+    int32_t rc;
+    Node* target = Walk(node, subkey, false, &rc);
+    if (target == nullptr) return rc;
+    if (target == root_.get() || !target->children.empty()) return kRegAccessDenied;
+    target->deleted = true;
+    target->parent->children.erase(Lower(target->name));
+    return kRegSuccess;
+}
+
+void FakeRegistry::CloseKey(Key key) {
+    if (handles_.erase(key) == 0) ++bad_closes_;
+}
+
+void FakeRegistry::PutValue(const std::string& path, const std::string& name, uint32_t type,
+                            const std::vector<uint8_t>& data) {
+    int32_t rc;
+    Node* node = Walk(root_.get(), path, true, &rc);
+    Value& v = node->values[Lower(name)];
+    v.name = name;
+    v.type = type;
+    v.data = data;
+}
+
+void FakeRegistry::PutString(const std::string& path, const std::string& name, const std::string& text) {
+    std::vector<uint8_t> data = Bytes(text);
+    data.push_back(0);
+    PutValue(path, name, kRegSz, data);
+}
+
+void FakeRegistry::PutDword(const std::string& path, const std::string& name, uint32_t value) {
+    PutValue(path, name, kRegDword,
+             {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value >> 16),
+              static_cast<uint8_t>(value >> 24)});
+}
+
+void FakeRegistry::PutKey(const std::string& path) {
+    int32_t rc;
+    Walk(root_.get(), path, true, &rc);
+}
+
+bool FakeRegistry::HasKey(const std::string& path) const {
+    int32_t rc;
+    return Walk(root_.get(), path, false, &rc) != nullptr;
+}
+
+const FakeRegistry::Value* FakeRegistry::Find(const std::string& path, const std::string& name) const {
+    int32_t rc;
+    Node* node = Walk(root_.get(), path, false, &rc);
+    if (node == nullptr) return nullptr;
+    auto it = node->values.find(Lower(name));
+    return it == node->values.end() ? nullptr : &it->second;
+}
+
+std::vector<std::string> FakeRegistry::ValueNames(const std::string& path) const {
+    std::vector<std::string> names;
+    int32_t rc;
+    if (Node* node = Walk(root_.get(), path, false, &rc)) {
+        for (const auto& [lower, v] : node->values) names.push_back(v.name);
+    }
+    return names;
+}
+
+void FakeRegistry::FailWritesOf(const std::string& name, int32_t result) { write_failures_[Lower(name)] = result; }
+
+}  // namespace trellup::fakes

@@ -1,0 +1,79 @@
+// An in-memory registry below HKEY_LOCAL_MACHINE that keeps the rules of the
+// ANSI calls the store relies on: key and value names match without regard to
+// case; values keep their type and exact bytes; a query larger than its
+// buffer fails with kRegMoreData (and scribbles over the buffer it was given,
+// so a caller that trusts it is caught); a string value without terminator
+// gets one appended when there is room; a key with subkeys is not deleted;
+// handles of deleted keys fail with kRegKeyDeleted. Records every write.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "store/store_platform.h"
+
+namespace trellup::fakes {
+
+class FakeRegistry : public IRegistry {
+public:
+    struct Value {
+        std::string name;  // as first written
+        uint32_t type = kRegNone;
+        std::vector<uint8_t> data;
+    };
+    struct Write {
+        std::string key_path;  // path of the key as opened
+        std::string name;
+        uint32_t type;
+        std::vector<uint8_t> data;
+        int32_t result;
+    };
+
+    FakeRegistry();
+    ~FakeRegistry() override;
+
+    int32_t CreateKey(const char* path, Key* key) override;
+    int32_t SetValue(Key key, const char* name, uint32_t type, const void* data, uint32_t size) override;
+    int32_t QueryValue(Key key, const char* name, uint32_t* type, void* data, uint32_t* size) override;
+    int32_t DeleteKey(Key key, const char* subkey) override;
+    void CloseKey(Key key) override;
+
+    // Test side. Paths are below HKLM, separated by backslashes.
+    void PutValue(const std::string& path, const std::string& name, uint32_t type,
+                  const std::vector<uint8_t>& data);
+    void PutString(const std::string& path, const std::string& name, const std::string& text);  // with terminator
+    void PutDword(const std::string& path, const std::string& name, uint32_t value);
+    void PutKey(const std::string& path);
+    bool HasKey(const std::string& path) const;
+    const Value* Find(const std::string& path, const std::string& name) const;
+    std::vector<std::string> ValueNames(const std::string& path) const;
+
+    // Every SetValue whose name matches (any case) fails with `result`.
+    void FailWritesOf(const std::string& name, int32_t result);
+    // Every CreateKey fails with `result` (0 turns that off).
+    void FailCreateKey(int32_t result) { create_failure_ = result; }
+
+    const std::vector<Write>& writes() const { return writes_; }
+    size_t open_keys() const { return handles_.size(); }
+    int bad_closes() const { return bad_closes_; }
+
+private:
+    struct Node;
+    Node* Walk(Node* from, const std::string& path, bool create, int32_t* result) const;
+    Node* Resolve(Key key) const;
+
+    std::shared_ptr<Node> root_;
+    std::map<Key, std::pair<std::shared_ptr<Node>, std::string>> handles_;
+    Key next_handle_ = 0x100;
+    std::map<std::string, int32_t> write_failures_;
+    int32_t create_failure_ = 0;
+    std::vector<Write> writes_;
+    int bad_closes_ = 0;
+};
+
+std::vector<uint8_t> Bytes(const std::string& s);  // the characters, no terminator
+
+}  // namespace trellup::fakes

@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <sstream>
+
+#include "fakes/fake_profile.h"
+#include "profiles.h"
+#include "store/mod_ini.h"
+
+namespace trellup {
+namespace {
+
+using modINI::IniReadInt;
+using modINI::IniReadString;
+using modINI::LoadMasterSection;
+using modINI::ReadMasterDevices;
+
+const char* const kIni = "C:\\Trellup\\OPOS.INI";
+
+std::string ShippedIni() {
+    std::ifstream in(TRELLUP_OPOS_INI_PATH, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class ModIni : public ::testing::Test {
+protected:
+    fakes::FakeProfile profile;
+    fakes::FakeProgramFolder folder{"C:\\Trellup"};
+    StorePlatform p{nullptr, &profile, &folder};
+};
+
+TEST_F(ModIni, ThePathIsComputedFromTheProgramFolderBeforeEveryRead) {
+    modINI::gIniPath = "stale";
+    profile.PutFile(kIni, "[device]\ncount=3\n");
+    profile.PutFile("D:\\Moved\\opos.ini", "[device]\ncount=5\n");
+    EXPECT_EQ(IniReadInt(p, "device", "count"), 3);
+    EXPECT_EQ(modINI::gIniPath, kIni);
+    folder.Set("D:\\Moved");
+    EXPECT_EQ(IniReadString(p, "device", "count"), "5");
+    EXPECT_EQ(modINI::gIniPath, "D:\\Moved\\OPOS.INI");
+    EXPECT_EQ(profile.last_path(), "D:\\Moved\\OPOS.INI");
+}
+
+TEST_F(ModIni, IntegersFollowTheProfileRules) {
+    profile.PutFile(kIni,
+                    "[Device]\n"
+                    "Count =  42abc\n"
+                    "negative=-7\n"
+                    "letters=abc\n"
+                    "empty=\n"
+                    "quoted=\"12\"\n");
+    EXPECT_EQ(IniReadInt(p, "DEVICE", "count"), 42);
+    EXPECT_EQ(IniReadInt(p, "device", "Negative"), -7);
+    EXPECT_EQ(IniReadInt(p, "device", "letters"), 0);
+    EXPECT_EQ(IniReadInt(p, "device", "empty"), 0);
+    EXPECT_EQ(IniReadInt(p, "device", "quoted"), 12);
+    EXPECT_EQ(IniReadInt(p, "device", "missing"), 0);
+    EXPECT_EQ(IniReadInt(p, "nosection", "count"), 0);
+}
+
+TEST_F(ModIni, TextsAreCutTo255CharactersAndMissingOnesAreEmpty) {
+    profile.PutFile(kIni, "[m]\nlong=" + std::string(300, 'x') + "\nname = \"  Front drawer \"\n");
+    EXPECT_EQ(IniReadString(p, "M", "LONG"), std::string(255, 'x'));
+    EXPECT_EQ(IniReadString(p, "m", "name"), "  Front drawer ");
+    EXPECT_EQ(IniReadString(p, "m", "missing"), "");
+}
+
+TEST_F(ModIni, AMissingOrEmptyFileReadsAsNothing) {
+    EXPECT_EQ(IniReadInt(p, "device", "count"), 0);
+    EXPECT_EQ(IniReadString(p, "device", "vesrion"), "");
+    EXPECT_TRUE(ReadMasterDevices(p).empty());
+    profile.PutFile(kIni, "");
+    EXPECT_TRUE(ReadMasterDevices(p).empty());
+}
+
+TEST_F(ModIni, ADuplicateSectionIsNotMergedTheFirstOneCounts) {
+    profile.PutFile(kIni, "[A]\nMaster=first\n[B]\n[a]\nMaster=second\nMasterValue=5\n");
+    EXPECT_EQ(IniReadString(p, "A", "Master"), "first");
+    EXPECT_EQ(IniReadInt(p, "A", "MasterValue"), 0);
+}
+
+TEST_F(ModIni, AMasterSectionFillsTheRecordButTheDeviceName) {
+    profile.PutFile(kIni,
+                    "[NV480]\nMaster=NV-480 terminal\nSOName=Norvane.CashDrawer\n"
+                    "SODescription=Service object\nDeviceDesc=Drawer\nMasterValue=8\nCheckStatusPeriod=300\n"
+                    "ConnectorPinNo=1\nOpenStatusPhase=0\nTimeout=2000\n");
+    CashDrawerDevice d;
+    d.ClassName = "LineDisplay";
+    d.DeviceName = "NVCD7";
+    d.PulseOnTime = 55;  // missing in the section: becomes 0
+    d.Master = "old";
+    LoadMasterSection(p, "nv480", &d);
+    CashDrawerDevice expected;
+    expected.ClassName = "CashDrawer";
+    expected.SOProgID = "Norvane.CashDrawer";
+    expected.Description = "Service object";
+    expected.DeviceName = "NVCD7";
+    expected.DeviceDesc = "Drawer";
+    expected.Master = "NV-480 terminal";
+    expected.MasterValue = 8;
+    expected.CheckStatusPeriod = 300;
+    expected.ConnectorPinNo = 1;
+    expected.OpenStatusPhase = 0;
+    expected.PulseOnTime = 0;
+    expected.Timeout = 2000;
+    EXPECT_EQ(d, expected);
+}
+
+TEST_F(ModIni, ACountLargerThanTheNamedDevicesListsEmptyEntries) {
+    profile.PutFile(kIni, "[device]\ncount=2\ndevice1=A\n[A]\nMaster=Model A\n");
+    const auto list = ReadMasterDevices(p);
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].section, "A");
+    EXPECT_EQ(list[0].name, "Model A");
+    EXPECT_EQ(list[1].section, "");
+    EXPECT_EQ(list[1].name, "");
+}
+
+TEST_F(ModIni, AnUnnamedEntryDoesNotReadKeysBeforeTheFirstSection) {
+    profile.PutFile(kIni, "Master=stray\n[device]\ncount=1\n");
+    const auto list = ReadMasterDevices(p);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].name, "");
+}
+
+TEST_F(ModIni, ANegativeCountListsNothingAndAHugeOneIsBounded) {
+    profile.PutFile(kIni, "[device]\ncount=-3\ndevice1=A\n");
+    EXPECT_TRUE(ReadMasterDevices(p).empty());
+    profile.PutFile(kIni, "[device]\ncount=2000000000\ndevice1=A\n[A]\nMaster=Model A\n");
+    const auto list = ReadMasterDevices(p);
+    ASSERT_EQ(list.size(), static_cast<size_t>(modINI::kMaxMasterDevices));
+    EXPECT_EQ(list[0].name, "Model A");
+    EXPECT_EQ(list.back().name, "");
+}
+
+TEST_F(ModIni, BinaryGarbageReadsAsNothing) {
+    std::string garbage;
+    for (int i = 0; i < 5000; ++i) garbage.push_back(static_cast<char>((i * 7919) % 256));
+    profile.PutFile(kIni, garbage);
+    for (const auto& m : ReadMasterDevices(p)) EXPECT_LE(m.name.size(), 255u);
+    EXPECT_LE(IniReadString(p, "device", "count").size(), 255u);
+}
+
+TEST(CopyCurDeviceToEdit, CopiesAllTwelveFields) {
+    gCurDevice = CashDrawerDevice{"CashDrawer", "Norvane.CashDrawer", "d", "NVCD3", "dd", "m", 1, 2, 3, 4, 5, 6};
+    gEditDevice = CashDrawerDevice{"x", "x", "x", "x", "x", "x", 9, 9, 9, 9, 9, 9};
+    CopyCurDeviceToEdit();
+    EXPECT_EQ(gEditDevice, gCurDevice);
+}
+
+// The shipped file: every model it lists is a row the service object knows,
+// with that row's connector and the sensor level the row's drawer reads when
+// open, and values a drawer can work with.
+TEST_F(ModIni, TheShippedFileListsEveryHardwareRowWithWorkingValues) {
+    profile.PutFile(kIni, ShippedIni());
+    EXPECT_FALSE(IniReadString(p, "device", "vesrion").empty());
+    const auto list = ReadMasterDevices(p);
+    ASSERT_EQ(static_cast<int32_t>(list.size()), IniReadInt(p, "device", "count"));
+    std::set<int32_t> rows;
+    std::set<std::string> names;
+    bool bench = false;
+    for (const auto& m : list) {
+        SCOPED_TRACE(m.section);
+        CashDrawerDevice d;
+        LoadMasterSection(p, m.section, &d);
+        EXPECT_FALSE(m.name.empty());
+        EXPECT_TRUE(names.insert(m.name).second) << "display names must differ";
+        EXPECT_EQ(d.Master, m.name);
+        EXPECT_EQ(d.SOProgID, "Norvane.CashDrawer");
+        EXPECT_FALSE(d.Description.empty());
+        EXPECT_FALSE(d.DeviceDesc.empty());
+        const winio_sim::Profile* row = winio_sim::find_profile(d.MasterValue);
+        ASSERT_NE(row, nullptr) << "MasterValue " << d.MasterValue;
+        EXPECT_EQ(d.ConnectorPinNo, row->connector);
+        EXPECT_EQ(d.OpenStatusPhase, row->open_status_phase);
+        EXPECT_GE(d.PulseOnTime, 50);
+        EXPECT_LE(d.PulseOnTime, 500);
+        EXPECT_GE(d.Timeout, 1000);
+        EXPECT_GE(d.CheckStatusPeriod, 100);
+        if (m.section == "BENCH") {
+            bench = true;
+            EXPECT_NE(d.MasterValue, 99) << "the utility does not write the custom port values";
+        } else {
+            rows.insert(d.MasterValue);
+        }
+    }
+    EXPECT_TRUE(bench);
+    // One model per row of the hardware table (5, 6 and 12 share a row, as do 9 and 15).
+    EXPECT_EQ(rows, (std::set<int32_t>{1, 2, 3, 4, 5, 7, 8, 9, 10, 11, 13, 14, 99}));
+}
+
+}  // namespace
+}  // namespace trellup

@@ -1,0 +1,336 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "fakes/fake_profile.h"
+#include "fakes/fake_registry.h"
+#include "store/mod_registry.h"
+
+namespace trellup {
+namespace {
+
+using fakes::Bytes;
+using fakes::FakeRegistry;
+using modRegistry::DeleteRegKey;
+using modRegistry::QueryDeviceValue;
+using modRegistry::ReadDeviceRecord;
+using modRegistry::SetDeviceDword;
+using modRegistry::SetDeviceString;
+using modRegistry::WriteDeviceRecord;
+
+const std::string kClassKey = "SOFTWARE\\OLEforRetail\\ServiceOPOS\\CashDrawer";
+const std::string kDeviceKey = kClassKey + "\\NVCD1";
+
+std::vector<uint8_t> Sz(const std::string& s) {
+    std::vector<uint8_t> b = Bytes(s);
+    b.push_back(0);
+    return b;
+}
+std::vector<uint8_t> Dw(uint32_t v) {
+    return {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
+            static_cast<uint8_t>(v >> 24)};
+}
+
+CashDrawerDevice SampleRecord() {
+    CashDrawerDevice d;
+    d.ClassName = "CashDrawer";
+    d.SOProgID = "Norvane.CashDrawer";
+    d.Description = "Norvane OPOS Cash Drawer Service Object";
+    d.DeviceName = "NVCD1";
+    d.DeviceDesc = "Cash drawer of the NV-480 terminal";
+    d.Master = "";
+    d.MasterValue = 8;
+    d.CheckStatusPeriod = 300;
+    d.ConnectorPinNo = 1;
+    d.OpenStatusPhase = 0;
+    d.PulseOnTime = 100;
+    d.Timeout = -2;
+    return d;
+}
+
+CashDrawerDevice Junk() {
+    CashDrawerDevice d;
+    d.ClassName = d.SOProgID = d.Description = d.DeviceName = d.DeviceDesc = d.Master = "junk";
+    d.MasterValue = d.CheckStatusPeriod = d.ConnectorPinNo = d.OpenStatusPhase = d.PulseOnTime = d.Timeout = 777;
+    return d;
+}
+
+class ModRegistry : public ::testing::Test {
+protected:
+    void TearDown() override {
+        EXPECT_EQ(registry.open_keys(), 0u) << "a key was left open";
+        EXPECT_EQ(registry.bad_closes(), 0);
+    }
+    std::string Text(const std::string& name, int32_t* rc = nullptr) {
+        std::string text = "seed";
+        int32_t number = 555;
+        const int32_t r = QueryDeviceValue(p, "CashDrawer", "NVCD1", name, kRegSz, &text, &number);
+        if (rc) *rc = r;
+        EXPECT_EQ(number, 555) << "a text read touched the number";
+        return text;
+    }
+    int32_t Number(const std::string& name, int32_t seed, int32_t* rc = nullptr) {
+        std::string text = "seed";
+        int32_t number = seed;
+        const int32_t r = QueryDeviceValue(p, "CashDrawer", "NVCD1", name, kRegDword, &text, &number);
+        if (rc) *rc = r;
+        EXPECT_EQ(text, "seed") << "a number read touched the text";
+        return number;
+    }
+
+    FakeRegistry registry;
+    fakes::FakeProgramFolder folder{"C:\\Program Files\\Trellup"};
+    StorePlatform p{&registry, nullptr, &folder};
+};
+
+// --- WriteDeviceRecord ----------------------------------------------------
+
+TEST_F(ModRegistry, RecordIsWrittenAsTwelveValuesInOrderWithTypesAndBytes) {
+    EXPECT_EQ(WriteDeviceRecord(p, SampleRecord()), kRegSuccess);
+    struct Expected {
+        const char* name;
+        uint32_t type;
+        std::vector<uint8_t> data;
+    };
+    const std::vector<Expected> expected = {
+        {"", kRegSz, Sz("Norvane.CashDrawer")},
+        {"Description", kRegSz, Sz("Norvane OPOS Cash Drawer Service Object")},
+        {"DeviceName", kRegSz, Sz("NVCD1")},
+        {"DeviceDesc", kRegSz, Sz("Cash drawer of the NV-480 terminal")},
+        {"DllPath", kRegSz, Sz("C:\\Program Files\\Trellup")},
+        {"Master", kRegSz, {}},  // empty text: no data bytes
+        {"CheckStatusPeriod", kRegDword, Dw(300)},
+        {"ConnectorPinNo", kRegDword, Dw(1)},
+        {"MasterValue", kRegDword, Dw(8)},
+        {"OpenStatusPhase", kRegDword, Dw(0)},
+        {"PulseOnTime", kRegDword, Dw(100)},
+        {"Timeout", kRegDword, Dw(0xFFFFFFFE)},
+    };
+    ASSERT_EQ(registry.writes().size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const auto& w = registry.writes()[i];
+        SCOPED_TRACE(expected[i].name);
+        EXPECT_EQ(w.key_path, kDeviceKey);
+        EXPECT_EQ(w.name, expected[i].name);
+        EXPECT_EQ(w.type, expected[i].type);
+        EXPECT_EQ(w.data, expected[i].data);
+    }
+}
+
+TEST_F(ModRegistry, WritingANewDeviceCreatesTheClassAndDeviceKeys) {
+    ASSERT_FALSE(registry.HasKey(kClassKey));
+    EXPECT_EQ(WriteDeviceRecord(p, SampleRecord()), kRegSuccess);
+    EXPECT_TRUE(registry.HasKey(kDeviceKey));
+    EXPECT_EQ(registry.ValueNames(kDeviceKey).size(), 12u);
+}
+
+TEST_F(ModRegistry, AFailedWriteDoesNotStopTheLaterOnesAndTheLastDecidesTheResult) {
+    registry.FailWritesOf("Description", kRegAccessDenied);
+    EXPECT_EQ(WriteDeviceRecord(p, SampleRecord()), kRegSuccess);
+    EXPECT_EQ(registry.writes().size(), 12u);
+    EXPECT_EQ(registry.Find(kDeviceKey, "Description"), nullptr);
+    ASSERT_NE(registry.Find(kDeviceKey, "Timeout"), nullptr);
+
+    FakeRegistry other;
+    other.FailWritesOf("TIMEOUT", kRegAccessDenied);
+    StorePlatform q{&other, nullptr, &folder};
+    EXPECT_EQ(WriteDeviceRecord(q, SampleRecord()), kRegAccessDenied);
+    EXPECT_EQ(other.ValueNames(kDeviceKey).size(), 11u);
+}
+
+TEST_F(ModRegistry, AKeyThatCannotBeCreatedGivesItsResult) {
+    registry.FailCreateKey(kRegAccessDenied);
+    EXPECT_EQ(WriteDeviceRecord(p, SampleRecord()), kRegAccessDenied);
+    EXPECT_TRUE(registry.writes().empty());
+}
+
+TEST_F(ModRegistry, ARecordWithoutAUsableDeviceNameWritesNothing) {
+    // An empty name would put the values on the class key itself, a name
+    // with a backslash on a key further down.
+    for (const char* name : {"", "NVCD1\\Sub"}) {
+        CashDrawerDevice d = SampleRecord();
+        d.DeviceName = name;
+        EXPECT_EQ(WriteDeviceRecord(p, d), kRegInvalidParameter) << name;
+    }
+    CashDrawerDevice d = SampleRecord();
+    d.ClassName = "";
+    EXPECT_EQ(WriteDeviceRecord(p, d), kRegInvalidParameter);
+    EXPECT_TRUE(registry.writes().empty());
+    EXPECT_FALSE(registry.HasKey(kClassKey));
+}
+
+// --- ReadDeviceRecord -----------------------------------------------------
+
+TEST_F(ModRegistry, WrittenRecordReadsBackWithNamesMatchedWithoutCase) {
+    const CashDrawerDevice written = SampleRecord();
+    ASSERT_EQ(WriteDeviceRecord(p, written), kRegSuccess);
+    CashDrawerDevice read = Junk();
+    ReadDeviceRecord(p, "cashdrawer", "nvcd1", &read);
+    CashDrawerDevice expected = written;
+    expected.ClassName = "cashdrawer";  // the arguments, not the registry
+    expected.DeviceName = "nvcd1";
+    EXPECT_EQ(read, expected);
+}
+
+TEST_F(ModRegistry, DeviceNameComesFromTheArgumentNotFromTheValue) {
+    registry.PutString(kDeviceKey, "DeviceName", "Other");
+    CashDrawerDevice read = Junk();
+    ReadDeviceRecord(p, "CashDrawer", "NVCD1", &read);
+    EXPECT_EQ(read.DeviceName, "NVCD1");
+}
+
+TEST_F(ModRegistry, AMissingDescriptionReadsEmptyAndTheRestNormally) {
+    ASSERT_EQ(WriteDeviceRecord(p, SampleRecord()), kRegSuccess);
+    FakeRegistry fresh;  // the same entry without "Description"
+    for (const std::string& name : registry.ValueNames(kDeviceKey)) {
+        const auto* v = registry.Find(kDeviceKey, name);
+        if (name != "Description") fresh.PutValue(kDeviceKey, name, v->type, v->data);
+    }
+    StorePlatform q{&fresh, nullptr, &folder};
+    CashDrawerDevice read = Junk();
+    ReadDeviceRecord(q, "CashDrawer", "NVCD1", &read);
+    CashDrawerDevice expected = SampleRecord();
+    expected.Description = "";
+    EXPECT_EQ(read, expected);
+}
+
+TEST_F(ModRegistry, AMissingNumberRepeatsTheNumberReadBeforeIt) {
+    registry.PutDword(kDeviceKey, "MasterValue", 8);
+    registry.PutDword(kDeviceKey, "ConnectorPinNo", 2);
+    registry.PutDword(kDeviceKey, "PulseOnTime", 150);
+    // CheckStatusPeriod, OpenStatusPhase, Timeout missing.
+    CashDrawerDevice read = Junk();
+    ReadDeviceRecord(p, "CashDrawer", "NVCD1", &read);
+    EXPECT_EQ(read.MasterValue, 8);
+    EXPECT_EQ(read.CheckStatusPeriod, 8);
+    EXPECT_EQ(read.ConnectorPinNo, 2);
+    EXPECT_EQ(read.OpenStatusPhase, 2);
+    EXPECT_EQ(read.PulseOnTime, 150);
+    EXPECT_EQ(read.Timeout, 150);
+}
+
+TEST_F(ModRegistry, AMissingFirstNumberReadsZeroAndAnOversizedOneCountsAsMissing) {
+    registry.PutValue(kDeviceKey, "CheckStatusPeriod", kRegQword, {1, 0, 0, 0, 0, 0, 0, 0});
+    registry.PutDword(kDeviceKey, "ConnectorPinNo", 1);
+    CashDrawerDevice read = Junk();
+    ReadDeviceRecord(p, "CashDrawer", "NVCD1", &read);
+    EXPECT_EQ(read.MasterValue, 0);
+    EXPECT_EQ(read.CheckStatusPeriod, 0);
+    EXPECT_EQ(read.ConnectorPinNo, 1);
+    EXPECT_EQ(read.Timeout, 1);
+    EXPECT_EQ(read.SOProgID, "");
+    EXPECT_EQ(read.Master, "");
+}
+
+// --- QueryDeviceValue -----------------------------------------------------
+
+TEST_F(ModRegistry, TextReadsAreCutAtTheFirstNulAndEmptyFromTwoHundredFiftyFiveCharacters) {
+    registry.PutString(kDeviceKey, "Len254", std::string(254, 'a'));
+    registry.PutString(kDeviceKey, "Len255", std::string(255, 'b'));
+    registry.PutString(kDeviceKey, "Len4000", std::string(4000, 'c'));
+    registry.PutValue(kDeviceKey, "Raw255", kRegSz, std::vector<uint8_t>(255, 'd'));  // no terminator
+    registry.PutValue(kDeviceKey, "Raw254", kRegSz, std::vector<uint8_t>(254, 'e'));
+    registry.PutValue(kDeviceKey, "Empty", kRegSz, {});
+    registry.PutValue(kDeviceKey, "Embedded", kRegSz, Sz(std::string("AB\0CD", 5)));
+    int32_t rc = -1;
+    EXPECT_EQ(Text("Len254"), std::string(254, 'a'));
+    EXPECT_EQ(Text("Len255", &rc), "");
+    EXPECT_EQ(rc, kRegMoreData);
+    EXPECT_EQ(Text("Len4000"), "");
+    EXPECT_EQ(Text("Raw255", &rc), "");
+    EXPECT_EQ(rc, kRegSuccess);
+    EXPECT_EQ(Text("Raw254"), std::string(254, 'e'));
+    EXPECT_EQ(Text("Empty", &rc), "");
+    EXPECT_EQ(rc, kRegSuccess);
+    EXPECT_EQ(Text("Embedded"), "AB");
+    EXPECT_EQ(Text("Missing", &rc), "");
+    EXPECT_EQ(rc, kRegFileNotFound);
+}
+
+TEST_F(ModRegistry, TextReadsIgnoreTheTypeAndNeverShowTheBufferBlanks) {
+    registry.PutValue(kDeviceKey, "Binary", kRegBinary, Bytes("ABC"));  // nothing appends a NUL
+    registry.PutDword(kDeviceKey, "Number", 0x41);
+    EXPECT_EQ(Text("Binary"), "ABC");
+    EXPECT_EQ(Text("Number"), "A");
+}
+
+TEST_F(ModRegistry, NumberReadsTakeLittleEndianBytesOfAnyTypeAndKeepTheNumberOnFailure) {
+    registry.PutDword(kDeviceKey, "Dword", 0x12345678);
+    registry.PutValue(kDeviceKey, "Text", kRegSz, Sz("7"));
+    registry.PutValue(kDeviceKey, "Short", kRegBinary, {0x34, 0x12});
+    registry.PutValue(kDeviceKey, "Long", kRegQword, {5, 0, 0, 0, 0, 0, 0, 0});
+    int32_t rc = -1;
+    EXPECT_EQ(Number("Dword", 1), 0x12345678);
+    EXPECT_EQ(Number("Text", 1), 0x37);
+    EXPECT_EQ(Number("Short", -1), 0x1234);
+    EXPECT_EQ(Number("Long", 42, &rc), 42);
+    EXPECT_EQ(rc, kRegMoreData);
+    EXPECT_EQ(Number("Missing", 43, &rc), 43);
+    EXPECT_EQ(rc, kRegFileNotFound);
+}
+
+TEST_F(ModRegistry, AnUnknownWantedTypeOrABadNameReadsNothing) {
+    registry.PutDword(kDeviceKey, "Dword", 9);
+    std::string text = "seed";
+    int32_t number = 3;
+    EXPECT_EQ(QueryDeviceValue(p, "CashDrawer", "NVCD1", "Dword", kRegBinary, &text, &number),
+              kRegInvalidParameter);
+    EXPECT_EQ(text, "seed");
+    EXPECT_EQ(number, 3);
+    EXPECT_EQ(QueryDeviceValue(p, "CashDrawer", "", "Dword", kRegDword, &text, &number), kRegInvalidParameter);
+    EXPECT_EQ(number, 3);
+    EXPECT_EQ(QueryDeviceValue(p, "CashDrawer", "", "", kRegSz, &text, &number), kRegInvalidParameter);
+    EXPECT_EQ(text, "");
+}
+
+TEST_F(ModRegistry, ReadingAMissingDeviceMakesItsKey) {
+    EXPECT_EQ(Text("Description"), "");
+    EXPECT_TRUE(registry.HasKey(kDeviceKey));
+}
+
+// --- SetDeviceString / SetDeviceDword -------------------------------------
+
+TEST_F(ModRegistry, StringsAndNumbersAreWrittenWithTheirExactBytes) {
+    EXPECT_EQ(SetDeviceString(p, "CashDrawer", "NVCD1", "Text", "ab"), kRegSuccess);
+    EXPECT_EQ(SetDeviceString(p, "CashDrawer", "NVCD1", "Empty", ""), kRegSuccess);
+    EXPECT_EQ(SetDeviceDword(p, "CashDrawer", "NVCD1", "Number", -1), kRegSuccess);
+    EXPECT_EQ(SetDeviceString(p, "CashDrawer", "NVCD1", "Long", std::string(1000, 'x')), kRegSuccess);
+    const auto* text = registry.Find(kDeviceKey, "text");
+    const auto* empty = registry.Find(kDeviceKey, "EMPTY");
+    const auto* number = registry.Find(kDeviceKey, "Number");
+    ASSERT_TRUE(text && empty && number);
+    EXPECT_EQ(text->type, kRegSz);
+    EXPECT_EQ(text->data, Sz("ab"));
+    EXPECT_EQ(empty->type, kRegSz);
+    EXPECT_TRUE(empty->data.empty());
+    EXPECT_EQ(number->type, kRegDword);
+    EXPECT_EQ(number->data, Dw(0xFFFFFFFF));
+    EXPECT_EQ(registry.Find(kDeviceKey, "Long")->data.size(), 1001u);
+    EXPECT_EQ(Text("Long"), "");  // too long to read back
+}
+
+// --- DeleteRegKey ---------------------------------------------------------
+
+TEST_F(ModRegistry, DeletesALeafKeyButNotOneWithSubkeys) {
+    registry.PutDword(kDeviceKey, "MasterValue", 8);
+    registry.PutKey(kClassKey + "\\NVCD2\\Sub");
+    EXPECT_EQ(DeleteRegKey(p, kClassKey, "nvcd1"), kRegSuccess);
+    EXPECT_FALSE(registry.HasKey(kDeviceKey));
+    EXPECT_EQ(DeleteRegKey(p, kClassKey, "NVCD2"), kRegAccessDenied);
+    EXPECT_TRUE(registry.HasKey(kClassKey + "\\NVCD2\\Sub"));
+    EXPECT_EQ(DeleteRegKey(p, kClassKey, "NVCD1"), kRegFileNotFound);
+}
+
+TEST_F(ModRegistry, DeleteRefusesNamesThatWouldReachAnotherKey) {
+    registry.PutKey(kClassKey + "\\NVCD2\\Sub");
+    registry.PutKey(kClassKey + "\\Empty");
+    // "" would delete the parent itself; a path, a key further down.
+    EXPECT_EQ(DeleteRegKey(p, kClassKey + "\\Empty", ""), kRegInvalidParameter);
+    EXPECT_EQ(DeleteRegKey(p, kClassKey, "NVCD2\\Sub"), kRegInvalidParameter);
+    EXPECT_TRUE(registry.HasKey(kClassKey + "\\Empty"));
+    EXPECT_TRUE(registry.HasKey(kClassKey + "\\NVCD2\\Sub"));
+}
+
+}  // namespace
+}  // namespace trellup
