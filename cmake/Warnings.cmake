@@ -11,8 +11,9 @@ if(KX_WERROR)
 endif()
 
 if(WIN32)
+  # NOSERVICE: winsvc.h would rename the service object's OpenService.
   target_compile_definitions(kx_project_options INTERFACE
-    UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+    UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX NOSERVICE _WIN32_WINNT=0x0601)
 endif()
 
 if(KX_SANITIZE AND NOT WIN32)

@@ -2,8 +2,8 @@
 
 namespace kestrix_test {
 
-BoxAnswerer::BoxAnswerer(std::wstring caption, int button, DWORD timeout_ms)
-    : caption_(std::move(caption)), button_(button), timeout_ms_(timeout_ms), thread_([this] { Run(); }) {}
+BoxAnswerer::BoxAnswerer(std::wstring caption, int button, DWORD timeout_ms, std::function<void()> before_press)
+    : caption_(std::move(caption)), before_press_(std::move(before_press)), button_(button), timeout_ms_(timeout_ms), thread_([this] { Run(); }) {}
 
 BoxAnswerer::~BoxAnswerer() {
     if (thread_.joinable()) thread_.join();
@@ -25,6 +25,7 @@ void BoxAnswerer::Run() {
             style_ = GetWindowLongW(box, GWL_STYLE);
             // The icon of a message box is a static control with ID 0x0014.
             had_icon_ = GetDlgItem(box, 0x0014) != nullptr && IsWindowVisible(GetDlgItem(box, 0x0014));
+            if (before_press_) before_press_();
             PostMessageW(box, WM_COMMAND, MAKEWPARAM(button_, BN_CLICKED), 0);
             // Wait until it is gone, so the next box with the same caption is a new one.
             while (IsWindow(box) && GetTickCount64() < end) Sleep(20);

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -13,7 +14,9 @@ class BoxAnswerer {
 public:
     // Starts watching for a "#32770" window titled `caption`; presses
     // `button` (IDYES, IDNO, IDOK) once it appears.
-    BoxAnswerer(std::wstring caption, int button, DWORD timeout_ms = 20000);
+    // `before_press` runs on the watcher thread once the box is up.
+    BoxAnswerer(std::wstring caption, int button, DWORD timeout_ms = 20000,
+                std::function<void()> before_press = {});
     ~BoxAnswerer();
     BoxAnswerer(const BoxAnswerer&) = delete;
     BoxAnswerer& operator=(const BoxAnswerer&) = delete;
@@ -28,6 +31,7 @@ private:
     void Run();
 
     std::wstring caption_;
+    std::function<void()> before_press_;
     int button_;
     DWORD timeout_ms_;
     std::wstring text_;
