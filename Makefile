@@ -1,7 +1,8 @@
 # Entry points for a fresh Debian machine (run as root, or with sudo).
 #   make test   install what is missing, build all four trees, run every suite
 #   make demo   install what is missing, build, run the demo under Wine
-.PHONY: test demo deps build
+#   make bench  run the benchmark programs under Wine (figures, no asserts)
+.PHONY: test demo deps build bench
 
 deps:
 	@scripts/install-deps.sh
@@ -14,3 +15,6 @@ test: deps
 
 demo: deps
 	@scripts/demo.sh
+
+bench: deps
+	@scripts/bench.sh
