@@ -1,0 +1,134 @@
+// OpenDrawer, WaitForDrawerClose and the sensor waits.
+#include <gtest/gtest.h>
+
+#include "core_fixture.h"
+
+namespace kestrix_test {
+namespace {
+
+using namespace kestrix::opos;
+
+class DrawerTest : public CoreTest {
+protected:
+    // Row 9 without a control object: the monitor never samples.
+    void OpenRow9() {
+        Device(9);
+        ASSERT_EQ(OpenClaimEnable(nullptr), kSuccess);
+    }
+};
+
+TEST_F(DrawerTest, OpenDrawerChecksEnabledThenClaimed) {
+    EXPECT_EQ(Core().OpenDrawer(), kDisabled);
+    Core().SetPropertyNumber(kPidxDeviceEnabled, 1);
+    EXPECT_EQ(Core().OpenDrawer(), kNotClaimed);
+    EXPECT_EQ(Number(kPidxResultCode), kNotClaimed);
+    Core().ClaimDevice(0);
+    EXPECT_EQ(Core().OpenDrawer(), kFailure) << "never opened: no variant to drive";
+    EXPECT_FALSE(Core().HasMonitorThread());
+    EXPECT_EQ(clock.TotalSleptMs(), 0u);
+}
+
+TEST_F(DrawerTest, OpenDrawerFiresAndReturnsAtTheFirstOpenSample) {
+    OpenRow9();
+    const uint64_t t0 = clock.NowMs();
+    EXPECT_EQ(Core().OpenDrawer(), kSuccess);
+    EXPECT_EQ(clock.NowMs() - t0, 200u) << "pulse 100 ms, then one sample 100 ms later";
+    EXPECT_EQ(machine->drawer(0).phase, winio_sim::DrawerPhase::Open);
+    EXPECT_TRUE(Core().HasMonitorThread());
+    EXPECT_EQ(Number(kPidxDrawerOpened), 1);
+}
+
+TEST_F(DrawerTest, JammedDrawerGives111AfterTimeOut) {
+    OpenRow9();
+    machine->set_jammed(0, true);
+    const uint64_t t0 = clock.NowMs();
+    EXPECT_EQ(Core().OpenDrawer(), kFailure);
+    EXPECT_EQ(clock.NowMs() - t0, 100u + 1000u);
+    EXPECT_EQ(Number(kPidxResultCode), kFailure);
+}
+
+TEST_F(DrawerTest, TimeOutBelow100TakesNoSampleAndFails) {
+    Device(9);
+    keys.SetNumber(kDevicePath, u"TimeOut", 99);
+    ASSERT_EQ(OpenClaimEnable(nullptr), kSuccess);
+    machine->clear_trace();
+    EXPECT_EQ(Core().OpenDrawer(), kFailure);
+    EXPECT_EQ(machine->trace().size(), 4u) << "the pulse only";
+    EXPECT_EQ(machine->drawer(0).phase, winio_sim::DrawerPhase::Open);
+}
+
+TEST_F(DrawerTest, WaitsTakeTheirArgumentAsUnsignedAndPollEvery100Ms) {
+    OpenRow9();
+    uint64_t t0 = clock.NowMs();
+    EXPECT_EQ(Core().WaitDrawerOpened(99), 0);
+    EXPECT_EQ(Core().WaitDrawerOpened(0), 0);
+    EXPECT_EQ(clock.NowMs(), t0);
+    EXPECT_EQ(Core().WaitDrawerOpened(399), 0);
+    EXPECT_EQ(clock.NowMs() - t0, 300u);
+    t0 = clock.NowMs();
+    EXPECT_EQ(Core().WaitDrawerClosed(-1), 1) << "tens of millions of polls, the first already closed";
+    EXPECT_EQ(clock.NowMs() - t0, 100u);
+}
+
+TEST_F(DrawerTest, WaitForDrawerClosePreconditionsInOrder) {
+    Core().SetPropertyNumber(kPidxDeviceEnabled, 1);
+    Core().ClaimDevice(0);
+    EXPECT_EQ(Core().WaitForDrawerClose(100, 800, 50, 100), kClosed);
+    Device(9);
+    Core().ReleaseDevice();
+    Core().SetPropertyNumber(kPidxDeviceEnabled, 0);
+    ASSERT_EQ(Core().OpenService(u"NVCD1", nullptr), kSuccess);
+    EXPECT_EQ(Core().WaitForDrawerClose(100, 800, 50, 100), kDisabled);
+    Core().SetPropertyNumber(kPidxDeviceEnabled, 1);
+    EXPECT_EQ(Core().WaitForDrawerClose(100, 800, 50, 100), kNotClaimed);
+    EXPECT_EQ(Number(kPidxResultCode), kNotClaimed);
+    EXPECT_TRUE(beeper.calls.empty());
+}
+
+TEST_F(DrawerTest, ClosedDrawerReturnsAfterOneSampleWithoutBeeping) {
+    OpenRow9();
+    const uint64_t t0 = clock.NowMs();
+    EXPECT_EQ(Core().WaitForDrawerClose(100, 800, 50, 100), kSuccess);
+    EXPECT_EQ(clock.NowMs() - t0, 100u);
+    EXPECT_TRUE(beeper.calls.empty());
+}
+
+TEST_F(DrawerTest, BeepTimeoutBelow100BeepsAtOnce) {
+    OpenRow9();
+    const uint64_t t0 = clock.NowMs();
+    EXPECT_EQ(Core().WaitForDrawerClose(50, 800, 30, 200), kSuccess);
+    ASSERT_EQ(beeper.calls.size(), 1u);
+    EXPECT_EQ(beeper.calls[0].at_ms, t0);
+    EXPECT_EQ(beeper.calls[0].frequency, 800u);
+    EXPECT_EQ(beeper.calls[0].duration, 30u);
+}
+
+TEST_F(DrawerTest, OpenDrawerBeepsUntilClosedWithAtLeast100MsBetween) {
+    OpenRow9();
+    machine->open_by_hand(0);
+    for (int32_t delay : {0, -5, 99}) {
+        SCOPED_TRACE(delay);
+        beeper.calls.clear();
+        machine->open_by_hand(0);
+        beeper.onBeep = [&](size_t n) {
+            if (n == 3) machine->close_drawer(0);
+        };
+        const uint64_t t0 = clock.NowMs();
+        EXPECT_EQ(Core().WaitForDrawerClose(1000, 440, 20, delay), kSuccess);
+        ASSERT_EQ(beeper.calls.size(), 3u);
+        EXPECT_EQ(beeper.calls[0].at_ms - t0, 1000u);
+        EXPECT_EQ(beeper.calls[1].at_ms - beeper.calls[0].at_ms, 20u + 100u);
+        EXPECT_EQ(clock.NowMs() - beeper.calls[2].at_ms, 20u + 100u);
+    }
+    beeper.calls.clear();
+    machine->open_by_hand(0);
+    beeper.onBeep = [&](size_t n) {
+        if (n == 2) machine->close_drawer(0);
+    };
+    EXPECT_EQ(Core().WaitForDrawerClose(100, 440, 20, 350), kSuccess);
+    ASSERT_EQ(beeper.calls.size(), 2u);
+    EXPECT_EQ(beeper.calls[1].at_ms - beeper.calls[0].at_ms, 20u + 300u) << "350 ms: three polls";
+}
+
+}  // namespace
+}  // namespace kestrix_test
