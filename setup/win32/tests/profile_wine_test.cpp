@@ -157,6 +157,27 @@ TEST(ProfileOnWine, AMissingFileReadsAsNothing) {
     EXPECT_TRUE(ReadMasterDevices(real.p).empty());
 }
 
+TEST(ProfileOnWine, HugeFilesAndBinaryGarbageGiveBoundedResults) {
+    TempFolder dir("huge");
+    std::string huge;
+    for (int i = 0; i < 20000; ++i) huge += "[s" + std::to_string(i) + "]\r\nMaster=" + std::string(40, 'm') + "\r\n";
+    huge += "[device]\r\ncount=1\r\ndevice1=s19999\r\n";
+    dir.Write(huge);
+    RealIni real(dir.path());
+    auto masters = ReadMasterDevices(real.p);
+    ASSERT_EQ(masters.size(), 1u);
+    EXPECT_EQ(masters[0].name, std::string(40, 'm'));
+
+    TempFolder junk("junk");
+    std::string garbage;
+    for (int i = 0; i < 5000; ++i) garbage.push_back(static_cast<char>((i * 7919) % 256));
+    junk.Write(garbage + "\r\n[device]\r\ncount=999999\r\n");
+    RealIni bad(junk.path());
+    masters = ReadMasterDevices(bad.p);
+    EXPECT_EQ(masters.size(), static_cast<size_t>(modINI::kMaxMasterDevices));
+    for (const auto& m : masters) EXPECT_LE(m.name.size(), 255u);
+}
+
 TEST(ProgramFolderOnWine, IsTheFolderOfTheRunningProgram) {
     char module[MAX_PATH];
     const DWORD n = GetModuleFileNameA(nullptr, module, MAX_PATH);
