@@ -338,6 +338,8 @@ TEST_F(ScriptedVariants, ReadsStartFromZeroWhenTheLibraryWritesNothing) {
     g_getWrites = false;
     g.Pulse(10);
     EXPECT_EQ(g_writes, (std::vector<Access>{{'W', 0x0300, 0x04}, {'W', 0x0300, 0x00}}));
+    g.Pulse(-1);
+    EXPECT_EQ(clock.TotalSleptMs(), 10u) << "a negative pulse time waits not at all";
 }
 
 }  // namespace
