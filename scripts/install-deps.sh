@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, only when one is
-# missing, so a second run costs nothing. Needs root (or sudo).
+# missing, so a second run costs nothing. Needs root (or sudo). Recommended
+# packages come along: Wine draws its message boxes with them (fonts, X
+# extensions).
 set -eu
 packages=(cmake ninja-build g++ googletest libgtest-dev libgmock-dev python3
           mingw-w64 mingw-w64-tools libwine-dev wine64 wine32:i386
@@ -19,4 +21,4 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $sudo dpkg --add-architecture i386
 fi
 $sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+$sudo apt-get install -y -qq "${missing[@]}" >/dev/null
