@@ -1,0 +1,228 @@
+#include "registration.h"
+
+#include <oleauto.h>
+
+#include <string>
+
+#include "handles.h"
+#include "kestrix_module.h"
+
+namespace kestrix::com {
+
+namespace {
+
+using kestrix::win32::UniqueRegKey;
+
+constexpr wchar_t kClsid[] = L"{ED8E9135-BECA-458A-A317-74C48397089C}";
+constexpr wchar_t kLibid[] = L"{8DA3BAF9-6840-4F9A-83E0-84A5ACBBDCAC}";
+constexpr wchar_t kDescription[] = L"CashDrawer_SO Class";
+constexpr wchar_t kProgId[] = L"Norvane.CashDrawer.1";
+constexpr wchar_t kIndependentProgId[] = L"Norvane.CashDrawer";
+constexpr wchar_t kClassKey[] = L"CLSID\\{ED8E9135-BECA-458A-A317-74C48397089C}";
+constexpr wchar_t kUserClasses[] = L"Software\\Classes";
+
+// One key to write: its path below the root, and its default value (none
+// when null). `module` marks the key whose default value is the DLL's path.
+struct Entry {
+    const wchar_t* path;
+    const wchar_t* value;
+    bool module;
+};
+
+// The version-independent ProgID carries a CLSID key of its own besides
+// CurVer: CLSIDFromProgID resolves a ProgID only through that key.
+const Entry kEntries[] = {
+    {L"Norvane.CashDrawer.1", kDescription, false},
+    {L"Norvane.CashDrawer.1\\CLSID", kClsid, false},
+    {L"Norvane.CashDrawer", kDescription, false},
+    {L"Norvane.CashDrawer\\CurVer", kProgId, false},
+    {L"Norvane.CashDrawer\\CLSID", kClsid, false},
+    {kClassKey, kDescription, false},
+    {L"CLSID\\{ED8E9135-BECA-458A-A317-74C48397089C}\\ProgID", kProgId, false},
+    {L"CLSID\\{ED8E9135-BECA-458A-A317-74C48397089C}\\VersionIndependentProgID", kIndependentProgId, false},
+    {L"CLSID\\{ED8E9135-BECA-458A-A317-74C48397089C}\\Programmable", nullptr, false},
+    {L"CLSID\\{ED8E9135-BECA-458A-A317-74C48397089C}\\InprocServer32", nullptr, true},
+    {L"CLSID\\{ED8E9135-BECA-458A-A317-74C48397089C}\\TypeLib", kLibid, false},
+    {L"CLSID\\{ED8E9135-BECA-458A-A317-74C48397089C}\\Version", L"1.0", false},
+};
+
+// Keys removed on unregistration, each with all it contains.
+const wchar_t* const kRemoved[] = {kProgId, kIndependentProgId, kClassKey};
+
+// Sets the thread locale to the system default and restores it when done.
+class ThreadLocaleScope {
+public:
+    ThreadLocaleScope() : saved_(GetThreadLocale()) { SetThreadLocale(LOCALE_SYSTEM_DEFAULT); }
+    ~ThreadLocaleScope() { SetThreadLocale(saved_); }
+    ThreadLocaleScope(const ThreadLocaleScope&) = delete;
+    ThreadLocaleScope& operator=(const ThreadLocaleScope&) = delete;
+
+private:
+    LCID saved_;
+};
+
+HRESULT FromWin32(LSTATUS status) { return status == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(status); }
+
+// The root of the class entries: HKEY_CLASSES_ROOT, or the user's classes
+// (opened into `owner`, created when missing).
+HRESULT OpenRoot(bool perUser, UniqueRegKey* owner, HKEY* root) {
+    *root = HKEY_CLASSES_ROOT;
+    if (!perUser) return S_OK;
+    HKEY key = nullptr;
+    const LSTATUS s = RegCreateKeyExW(HKEY_CURRENT_USER, kUserClasses, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                                      nullptr);
+    if (s != ERROR_SUCCESS) return FromWin32(s);
+    owner->reset(key);
+    *root = key;
+    return S_OK;
+}
+
+HRESULT SetString(HKEY key, const wchar_t* name, const wchar_t* text) {
+    const DWORD bytes = static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t));
+    return FromWin32(RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes));
+}
+
+HRESULT WriteEntry(HKEY root, const Entry& e, const wchar_t* modulePath) {
+    HKEY raw = nullptr;
+    const LSTATUS s = RegCreateKeyExW(root, e.path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &raw, nullptr);
+    if (s != ERROR_SUCCESS) return FromWin32(s);
+    UniqueRegKey key(raw);
+    if (e.module) {
+        HRESULT hr = SetString(key.get(), nullptr, modulePath);
+        if (SUCCEEDED(hr)) hr = SetString(key.get(), L"ThreadingModel", L"Apartment");
+        return hr;
+    }
+    return e.value != nullptr ? SetString(key.get(), nullptr, e.value) : S_OK;
+}
+
+// Deletes `path` with all its content; a key that is not there is no failure.
+HRESULT RemoveTree(HKEY root, const wchar_t* path) {
+    const LSTATUS s = RegDeleteTreeW(root, path);
+    if (s == ERROR_SUCCESS || s == ERROR_FILE_NOT_FOUND) return S_OK;
+    return FromWin32(s);
+}
+
+HRESULT WriteClassEntries(HKEY root, const wchar_t* modulePath) {
+    // The class key is written afresh, Programmable included; "CLSID" stays.
+    HRESULT hr = RemoveTree(root, kClassKey);
+    for (const Entry& e : kEntries) {
+        if (FAILED(hr)) break;
+        hr = WriteEntry(root, e, modulePath);
+    }
+    return hr;
+}
+
+HRESULT RemoveClassEntries(HKEY root) {
+    for (const wchar_t* path : kRemoved) {
+        const HRESULT hr = RemoveTree(root, path);
+        if (FAILED(hr)) return hr;
+    }
+    return S_OK;
+}
+
+// While it lives, HKEY_CLASSES_ROOT of this process stands for the user's
+// classes, so that type library registration lands there even where the
+// per-user functions of the system write machine-wide.
+class ClassesRootOverride {
+public:
+    ClassesRootOverride(bool active, HKEY userClasses) : active_(active) {
+        if (active_) active_ = RegOverridePredefKey(HKEY_CLASSES_ROOT, userClasses) == ERROR_SUCCESS;
+    }
+    ~ClassesRootOverride() {
+        if (active_) RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+    }
+    ClassesRootOverride(const ClassesRootOverride&) = delete;
+    ClassesRootOverride& operator=(const ClassesRootOverride&) = delete;
+
+private:
+    bool active_;
+};
+
+using RegisterForUserFn = HRESULT(WINAPI*)(ITypeLib*, OLECHAR*, OLECHAR*);
+using UnregisterForUserFn = HRESULT(WINAPI*)(REFGUID, WORD, WORD, LCID, SYSKIND);
+
+// An export of OLEAUT32.DLL if that library is loaded and has it; else null.
+template <typename Fn>
+Fn OleAutExport(const char* name) {
+    HMODULE oleaut = GetModuleHandleW(L"OLEAUT32.DLL");
+    FARPROC proc = oleaut != nullptr ? GetProcAddress(oleaut, name) : nullptr;
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(proc));
+}
+
+class TypeLibHandle {
+public:
+    ~TypeLibHandle() {
+        if (lib_ != nullptr) lib_->Release();
+    }
+    ITypeLib** put() { return &lib_; }
+    ITypeLib* get() const { return lib_; }
+
+private:
+    ITypeLib* lib_ = nullptr;
+};
+
+HRESULT RegisterTypeLibrary(bool perUser, wchar_t* modulePath) {
+    TypeLibHandle lib;
+    HRESULT hr = LoadTypeLibEx(modulePath, REGKIND_NONE, lib.put());
+    if (FAILED(hr)) return hr;
+    if (perUser) {
+        auto forUser = OleAutExport<RegisterForUserFn>("RegisterTypeLibForUser");
+        if (forUser != nullptr) return forUser(lib.get(), modulePath, nullptr);
+    }
+    return RegisterTypeLib(lib.get(), modulePath, nullptr);
+}
+
+HRESULT UnregisterTypeLibrary(bool perUser, wchar_t* modulePath) {
+    TypeLibHandle lib;
+    HRESULT hr = LoadTypeLibEx(modulePath, REGKIND_NONE, lib.put());
+    if (FAILED(hr)) return hr;
+    TLIBATTR* attr = nullptr;
+    hr = lib.get()->GetLibAttr(&attr);
+    if (FAILED(hr)) return hr;
+    const TLIBATTR a = *attr;
+    lib.get()->ReleaseTLibAttr(attr);
+    BSTR registered = nullptr;
+    if (FAILED(QueryPathOfRegTypeLib(a.guid, a.wMajorVerNum, a.wMinorVerNum, a.lcid, &registered))) {
+        return S_OK;  // not registered here: nothing to remove
+    }
+    SysFreeString(registered);
+    if (perUser) {
+        auto forUser = OleAutExport<UnregisterForUserFn>("UnRegisterTypeLibForUser");
+        if (forUser != nullptr) return forUser(a.guid, a.wMajorVerNum, a.wMinorVerNum, a.lcid, a.syskind);
+    }
+    return UnRegisterTypeLib(a.guid, a.wMajorVerNum, a.wMinorVerNum, a.lcid, a.syskind);
+}
+
+}  // namespace
+
+HRESULT RegisterServer(bool perUser) {
+    ThreadLocaleScope locale;
+    std::wstring path = Module().ModulePath();
+    if (path.empty()) return E_UNEXPECTED;
+    UniqueRegKey owner;
+    HKEY root = nullptr;
+    HRESULT hr = OpenRoot(perUser, &owner, &root);
+    if (SUCCEEDED(hr)) hr = WriteClassEntries(root, path.c_str());
+    if (SUCCEEDED(hr)) {
+        ClassesRootOverride redirect(perUser, root);
+        hr = RegisterTypeLibrary(perUser, path.data());
+    }
+    return hr;
+}
+
+HRESULT UnregisterServer(bool perUser) {
+    ThreadLocaleScope locale;
+    std::wstring path = Module().ModulePath();
+    if (path.empty()) return E_UNEXPECTED;
+    UniqueRegKey owner;
+    HKEY root = nullptr;
+    HRESULT hr = OpenRoot(perUser, &owner, &root);
+    if (SUCCEEDED(hr)) hr = RemoveClassEntries(root);
+    if (SUCCEEDED(hr)) {
+        ClassesRootOverride redirect(perUser, root);
+        hr = UnregisterTypeLibrary(perUser, path.data());
+    }
+    return hr;
+}
+
+}  // namespace kestrix::com
