@@ -1,0 +1,87 @@
+#include "setup_entries.h"
+
+#include <windows.h>
+
+namespace opos_bench {
+namespace {
+
+std::wstring KeyPath(const wchar_t* device_class, const std::wstring& device) {
+    return std::wstring(L"SOFTWARE\\OLEforRetail\\ServiceOPOS\\") + device_class + L"\\" + device;
+}
+
+// Owns one open key.
+class Key {
+public:
+    Key(const wchar_t* device_class, const std::wstring& device) {
+        RegCreateKeyExW(HKEY_LOCAL_MACHINE, KeyPath(device_class, device).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                        nullptr, &k_, nullptr);
+    }
+    ~Key() {
+        if (k_) RegCloseKey(k_);
+    }
+    Key(const Key&) = delete;
+    Key& operator=(const Key&) = delete;
+    bool ok() const { return k_ != nullptr; }
+    bool Str(const wchar_t* name, const std::wstring& v) {
+        return k_ && RegSetValueExW(k_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(v.c_str()),
+                                    static_cast<DWORD>((v.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    }
+    bool Num(const wchar_t* name, DWORD v) {
+        return k_ && RegSetValueExW(k_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof v) ==
+                         ERROR_SUCCESS;
+    }
+
+private:
+    HKEY k_ = nullptr;
+};
+
+}  // namespace
+
+bool RegisterBenchServer(bool on) {
+    wchar_t path[MAX_PATH + 1] = {};
+    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return false;
+    std::wstring dll(path, n);
+    dll = dll.substr(0, dll.find_last_of(L"\\/") + 1) + L"OposBench.dll";
+    HMODULE m = LoadLibraryW(dll.c_str());
+    if (!m) return false;
+    using Fn = HRESULT(STDAPICALLTYPE*)();
+    auto fn = reinterpret_cast<Fn>(
+        reinterpret_cast<void*>(GetProcAddress(m, on ? "DllRegisterServer" : "DllUnregisterServer")));
+    bool ok = fn && SUCCEEDED(fn());
+    FreeLibrary(m);
+    return ok;
+}
+
+bool WriteProgIdEntry(const wchar_t* device_class, const std::wstring& device, const std::wstring& prog_id) {
+    DeleteEntry(device_class, device);
+    Key k(device_class, device);
+    return k.ok() && (prog_id.empty() || k.Str(nullptr, prog_id));
+}
+
+void DeleteEntry(const wchar_t* device_class, const std::wstring& device) {
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, KeyPath(device_class, device).c_str());
+}
+
+bool WriteBenchEntries(const std::wstring& product) {
+    bool ok = WriteProgIdEntry(L"CashDrawer", kBenchDrawer, L"Norvane.CashDrawer.1");
+    Key d(L"CashDrawer", kBenchDrawer);
+    // Terminal model 8: the sensor reads 0 while the drawer is open.
+    ok = ok && d.Str(L"DllPath", product) && d.Str(L"Description", L"Kestrix cash drawer") &&
+         d.Str(L"DeviceName", kBenchDrawer) && d.Str(L"DeviceDesc", L"Bench drawer, port 0x0280/0x0281") &&
+         d.Num(L"PulseOnTime", 100) && d.Num(L"OpenStatusPhase", 0) && d.Num(L"ConnectorPinNo", 1) &&
+         d.Num(L"Timeout", 1000) && d.Num(L"CheckStatusPeriod", 300) && d.Num(L"MasterValue", kBenchMasterValue);
+    ok = ok && WriteProgIdEntry(L"LineDisplay", kBenchDisplay, L"OposBench.LineDisplay");
+    ok = ok && WriteProgIdEntry(L"MSR", kBenchMsr, L"OposBench.MSR");
+    ok = ok && WriteProgIdEntry(L"POSPrinter", kBenchPrinter, L"OposBench.POSPrinter");
+    return ok;
+}
+
+void RemoveBenchEntries() {
+    DeleteEntry(L"CashDrawer", kBenchDrawer);
+    DeleteEntry(L"LineDisplay", kBenchDisplay);
+    DeleteEntry(L"MSR", kBenchMsr);
+    DeleteEntry(L"POSPrinter", kBenchPrinter);
+}
+
+}  // namespace opos_bench
