@@ -1,0 +1,190 @@
+// The road of a drawer event: the test's thread (with a message loop) drives
+// the CashDrawer control object, which drives Kestrix.dll on the port bench;
+// sensor changes come back as StatusUpdateEvent on the test's thread.
+// Skipped while the product folder holds no Kestrix.dll.
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <gtest/gtest.h>
+
+#include "bench_env.h"
+#include "co_client.h"
+#include "machine.h"
+#include "setup_entries.h"
+
+namespace {
+
+using namespace opos_bench_test;
+
+constexpr long kStatusUpdate = 5;
+
+int ThreadCount() {
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snap == INVALID_HANDLE_VALUE) return -1;
+    THREADENTRY32 te{};
+    te.dwSize = sizeof te;
+    int n = 0;
+    for (BOOL ok = Thread32First(snap, &te); ok; ok = Thread32Next(snap, &te))
+        n += te.th32OwnerProcessID == GetCurrentProcessId();
+    CloseHandle(snap);
+    return n;
+}
+
+bool KestrixRegistered() {
+    static int state = -1;
+    if (state < 0) {
+        std::wstring dll = std::wstring(OPOS_BENCH_PRODUCT_DIR) + L"\\Kestrix.dll";
+        HMODULE m = LoadLibraryW(dll.c_str());
+        using Fn = HRESULT(STDAPICALLTYPE*)();
+        auto reg = m ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(m, "DllRegisterServer"))) : nullptr;
+        state = reg && SUCCEEDED(reg()) ? 1 : 0;
+    }
+    return state == 1;
+}
+
+class DrawerRoad : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!KestrixRegistered()) GTEST_SKIP() << "Kestrix.dll is not in the product folder yet";
+        std::string error;
+        machine = winio_sim::Machine::open(BenchName(), &error);
+        ASSERT_TRUE(machine) << error;
+        machine->reset();
+        ASSERT_TRUE(machine->select_profile(8));
+        ASSERT_TRUE(opos_bench::WriteBenchEntries(OPOS_BENCH_PRODUCT_DIR));
+        ASSERT_TRUE(co.ok());
+    }
+    void OpenClaimEnable(CoClient& c, const wchar_t* device = L"BenchDrawer") {
+        ASSERT_EQ(0, c.Call(L"Open", {S(Str(device))}));
+        ASSERT_EQ(0, c.Call(L"ClaimDevice", {L(1000)}));
+        ASSERT_EQ(S_OK, c.Put(L"DeviceEnabled", B(true)));
+        ASSERT_EQ(0, c.GetLong(L"ResultCode"));
+    }
+    static std::vector<long> Statuses(const CoClient& c) {
+        std::vector<long> s;
+        for (auto& e : c.events())
+            if (e.id == kStatusUpdate && !e.args.empty()) s.push_back(e.args[0]);
+        return s;
+    }
+    bool WaitStatuses(const CoClient& c, size_t n, DWORD ms = 3000) {
+        return CoClient::PumpUntil([&] { return Statuses(c).size() >= n; }, ms);
+    }
+    std::unique_ptr<winio_sim::Machine> machine;
+    CoClient co{kCashDrawer, kCashDrawerEvents};
+};
+
+TEST_F(DrawerRoad, OpenDrawerThenClosingAndOpeningByHandArriveAsEvents) {
+    OpenClaimEnable(co);
+    EXPECT_EQ(0, co.Call(L"OpenDrawer"));
+    EXPECT_EQ(1u, machine->drawer(0).releases);
+    EXPECT_TRUE(co.GetBool(L"DrawerOpened"));
+    machine->close_drawer(0);
+    // CheckStatusPeriod 300 plus one reading, with a generous margin.
+    ASSERT_TRUE(WaitStatuses(co, 1));
+    EXPECT_EQ(GetCurrentThreadId(), co.events().back().thread);
+    machine->open_by_hand(0);
+    ASSERT_TRUE(WaitStatuses(co, 2));
+    EXPECT_EQ((std::vector<long>{0, 1}), Statuses(co));
+    machine->close_drawer(0);
+    ASSERT_TRUE(WaitStatuses(co, 3));
+    EXPECT_EQ(0, co.Call(L"Close"));
+}
+
+TEST_F(DrawerRoad, FrozenChangesAreNeverDeliveredAndTheNextChangeIs) {
+    OpenClaimEnable(co);
+    ASSERT_EQ(S_OK, co.Put(L"FreezeEvents", B(true)));
+    machine->open_by_hand(0);
+    CoClient::Pump(800);
+    machine->close_drawer(0);
+    CoClient::Pump(800);
+    ASSERT_EQ(S_OK, co.Put(L"FreezeEvents", B(false)));
+    CoClient::Pump(800);
+    EXPECT_TRUE(Statuses(co).empty());
+    machine->open_by_hand(0);
+    ASSERT_TRUE(WaitStatuses(co, 1));
+    EXPECT_EQ(std::vector<long>{1}, Statuses(co));
+    EXPECT_EQ(0, co.Call(L"Close"));
+}
+
+TEST_F(DrawerRoad, EventPendingWhenOpenDrawerStopsTheMonitorIsDeliveredOnce) {
+    const int threads_before = ThreadCount();
+    OpenClaimEnable(co);
+    machine->open_by_hand(0);
+    Sleep(800);   // the monitor has seen the change and waits for this thread
+    EXPECT_EQ(0, co.Call(L"OpenDrawer"));
+    EXPECT_EQ(std::vector<long>{1}, Statuses(co));
+    CoClient::Pump(500);
+    EXPECT_EQ(std::vector<long>{1}, Statuses(co));
+    EXPECT_EQ(0, co.Call(L"Close"));
+    CoClient::Pump(300);
+    EXPECT_EQ(threads_before, ThreadCount());
+}
+
+TEST_F(DrawerRoad, OpenServiceFailureGives306) {
+    HKEY k = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE,
+                                           L"SOFTWARE\\OLEforRetail\\ServiceOPOS\\CashDrawer\\BenchDrawer", 0,
+                                           KEY_SET_VALUE, &k));
+    DWORD zero = 0;
+    RegSetValueExW(k, L"MasterValue", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&zero), sizeof zero);
+    RegCloseKey(k);
+    EXPECT_EQ(111, co.Call(L"Open", {S(Str(L"BenchDrawer"))}));
+    EXPECT_EQ(306, co.GetLong(L"OpenResult"));
+    EXPECT_EQ(1, co.GetLong(L"State"));
+}
+
+TEST_F(DrawerRoad, TwoDrawersOpenAtOnceCloseInEitherOrder) {
+    ASSERT_TRUE(machine->select_profile(3));
+    for (int i = 0; i < 2; ++i) {
+        const wchar_t* name = i == 0 ? L"BenchTessik1" : L"BenchTessik2";
+        ASSERT_TRUE(opos_bench::WriteProgIdEntry(L"CashDrawer", name, L"Norvane.CashDrawer.1"));
+        HKEY k = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE,
+                                               (std::wstring(L"SOFTWARE\\OLEforRetail\\ServiceOPOS\\CashDrawer\\") + name).c_str(),
+                                               0, KEY_SET_VALUE, &k));
+        auto str = [&](const wchar_t* n, const std::wstring& v) {
+            RegSetValueExW(k, n, 0, REG_SZ, reinterpret_cast<const BYTE*>(v.c_str()),
+                           static_cast<DWORD>((v.size() + 1) * sizeof(wchar_t)));
+        };
+        auto num = [&](const wchar_t* n, DWORD v) {
+            RegSetValueExW(k, n, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof v);
+        };
+        str(L"DllPath", OPOS_BENCH_PRODUCT_DIR);
+        str(L"Description", L"Kestrix cash drawer");
+        str(L"DeviceName", name);
+        str(L"DeviceDesc", L"Tessik connector");
+        num(L"PulseOnTime", 100);
+        num(L"OpenStatusPhase", 1);
+        num(L"ConnectorPinNo", i + 1);
+        num(L"Timeout", 1000);
+        num(L"CheckStatusPeriod", 200);
+        num(L"MasterValue", 3 + i);
+        RegCloseKey(k);
+    }
+    for (int order = 0; order < 2; ++order) {
+        machine->close_drawer(0);
+        machine->close_drawer(1);
+        auto a = std::make_unique<CoClient>(kCashDrawer, kCashDrawerEvents);
+        auto b = std::make_unique<CoClient>(kCashDrawer, kCashDrawerEvents);
+        OpenClaimEnable(*a, L"BenchTessik1");
+        OpenClaimEnable(*b, L"BenchTessik2");
+        EXPECT_EQ(0, b->Call(L"OpenDrawer"));
+        EXPECT_EQ(0u, machine->drawer(0).releases);
+        EXPECT_EQ(1u, machine->drawer(1).releases);
+        machine->open_by_hand(0);
+        ASSERT_TRUE(WaitStatuses(*a, 1));
+        EXPECT_TRUE(Statuses(*b).empty());
+        if (order == 0) {
+            EXPECT_EQ(0, a->Call(L"Close"));
+            a.reset();
+            EXPECT_EQ(0, b->Call(L"Close"));
+        } else {
+            EXPECT_EQ(0, b->Call(L"Close"));
+            b.reset();
+            EXPECT_EQ(0, a->Call(L"Close"));
+        }
+        ASSERT_TRUE(machine->select_profile(3));
+    }
+}
+
+}  // namespace
