@@ -10,7 +10,7 @@ for preset in win32 win64; do
   scripts/xvfb.sh start "$display" "$tree/bench-xvfb.pid"
   scripts/wine-prefix.sh init "$preset" "$tree/wineprefix" "$display"
   echo "== $preset"
-  for exe in "$tree"/winio/*_benchmark.exe; do
+  for exe in "$tree"/winio/*_benchmark.exe "$tree"/product/*_benchmark.exe; do
     scripts/wine-run.sh "$preset" "$tree/wineprefix" "$display" "$exe"
   done
   scripts/wine-prefix.sh stop "$preset" "$tree/wineprefix" "$display"
