@@ -23,14 +23,14 @@ public:
     // Runs the calling thread's message loop until the event is set: a
     // control object that posts the status event to this thread's hidden
     // window and holds the monitor until it has been handled gets its answer.
+    // Messages already in the queue count too, even when the application has
+    // looked at the queue before (MWMO_INPUTAVAILABLE).
     void WaitDispatching() override {
         HANDLE h = event_.get();
         if (!h) return;
         bool quit = false;
         WPARAM quit_code = 0;
         for (;;) {
-            const DWORD r = MsgWaitForMultipleObjects(1, &h, FALSE, INFINITE, QS_ALLINPUT);
-            if (r != WAIT_OBJECT_0 + 1) break;  // set, or the wait itself failed
             MSG msg;
             while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
                 if (msg.message == WM_QUIT) {
@@ -42,6 +42,8 @@ public:
                 TranslateMessage(&msg);
                 DispatchMessageW(&msg);
             }
+            const DWORD r = MsgWaitForMultipleObjectsEx(1, &h, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+            if (r != WAIT_OBJECT_0 + 1) break;  // set, or the wait itself failed
         }
         if (quit) PostQuitMessage(static_cast<int>(quit_code));
     }

@@ -5,12 +5,15 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include <thread>
+
 #include <gtest/gtest.h>
 
 #include "bench_env.h"
 #include "co_client.h"
 #include "machine.h"
 #include "setup_entries.h"
+#include "ui_automation.h"
 
 namespace {
 
@@ -45,7 +48,7 @@ bool KestrixRegistered() {
 class DrawerRoad : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!KestrixRegistered()) GTEST_SKIP() << "Kestrix.dll is not in the product folder yet";
+        ASSERT_TRUE(KestrixRegistered()) << "Kestrix.dll in the product folder did not register";
         std::string error;
         machine = winio_sim::Machine::open(BenchName(), &error);
         ASSERT_TRUE(machine) << error;
@@ -109,8 +112,12 @@ TEST_F(DrawerRoad, FrozenChangesAreNeverDeliveredAndTheNextChangeIs) {
 TEST_F(DrawerRoad, EventPendingWhenOpenDrawerStopsTheMonitorIsDeliveredOnce) {
     const int threads_before = ThreadCount();
     OpenClaimEnable(co);
+    Sleep(150);   // the monitor's first reading is its reference
     machine->open_by_hand(0);
     Sleep(800);   // the monitor has seen the change and waits for this thread
+    // The application has looked at its queue: the posted event is no longer
+    // "new" input, and OpenDrawer's stop must serve it all the same.
+    EXPECT_NE(HIWORD(GetQueueStatus(QS_POSTMESSAGE)), 0u);
     EXPECT_EQ(0, co.Call(L"OpenDrawer"));
     EXPECT_EQ(std::vector<long>{1}, Statuses(co));
     CoClient::Pump(500);
@@ -185,6 +192,63 @@ TEST_F(DrawerRoad, TwoDrawersOpenAtOnceCloseInEitherOrder) {
         }
         ASSERT_TRUE(machine->select_profile(3));
     }
+}
+
+TEST_F(DrawerRoad, HealthChecksThroughTheControlObjectSetCheckHealthText) {
+    OpenClaimEnable(co);
+    EXPECT_EQ(0, co.Call(L"CheckHealth", {L(2)}));
+    EXPECT_EQ(L"External HCheck : Successful", co.GetString(L"CheckHealthText"));
+    EXPECT_EQ(winio_sim::DrawerPhase::Open, machine->drawer(0).phase);
+    machine->close_drawer(0);
+
+    // Interactive: Yes to the first box; the drawer opens; the test closes it
+    // and presses OK on the second.
+    const std::wstring caption = L"Cash Drawer Chek Health Interactive";
+    kestrix_test::BoxAnswerer first(caption, IDYES);
+    std::unique_ptr<kestrix_test::BoxAnswerer> second;
+    std::thread watcher([&] {
+        first.Join();
+        second = std::make_unique<kestrix_test::BoxAnswerer>(caption, IDOK, 20000,
+                                                             [&] { machine->close_drawer(0); });
+        second->Join();
+    });
+    EXPECT_EQ(0, co.Call(L"CheckHealth", {L(3)}));
+    watcher.join();
+    ASSERT_TRUE(second);
+    EXPECT_EQ(L"CashDrawer is Opened, Please Close CashDrawer", second->text());
+    EXPECT_EQ(L"InterActive HCheck : Successful", co.GetString(L"CheckHealthText"));
+    EXPECT_EQ(2u, machine->drawer(0).releases);
+
+    machine->set_jammed(0, true);
+    EXPECT_EQ(111, co.Call(L"CheckHealth", {L(2)}));
+    EXPECT_EQ(L"External HCheck : Not Responding", co.GetString(L"CheckHealthText"));
+    EXPECT_EQ(0, co.Call(L"Close"));
+}
+
+// Entries a control object cannot open: no key (302), no ProgID (303), a
+// ProgID nothing answers to (304).
+TEST_F(DrawerRoad, OpenFailuresOfTheEntryGiveTheirOpenResults) {
+    const std::wstring root = L"SOFTWARE\\OLEforRetail\\ServiceOPOS\\CashDrawer\\";
+    EXPECT_NE(0, co.Call(L"Open", {S(Str(L"NoSuchDrawer"))}));
+    EXPECT_EQ(302, co.GetLong(L"OpenResult"));
+
+    HKEY k = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, (root + L"KxNoProgId").c_str(), 0, nullptr, 0,
+                                             KEY_ALL_ACCESS, nullptr, &k, nullptr));
+    RegCloseKey(k);
+    EXPECT_NE(0, co.Call(L"Open", {S(Str(L"KxNoProgId"))}));
+    EXPECT_EQ(303, co.GetLong(L"OpenResult"));
+
+    ASSERT_TRUE(opos_bench::WriteProgIdEntry(L"CashDrawer", L"KxBadProgId", L"Norvane.NoSuchDrawer"));
+    EXPECT_NE(0, co.Call(L"Open", {S(Str(L"KxBadProgId"))}));
+    EXPECT_EQ(304, co.GetLong(L"OpenResult"));
+    EXPECT_EQ(1, co.GetLong(L"State"));
+
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, (root + L"KxNoProgId").c_str());
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, (root + L"KxBadProgId").c_str());
+    // The control object is still usable for a good entry.
+    EXPECT_EQ(0, co.Call(L"Open", {S(Str(L"BenchDrawer"))}));
+    EXPECT_EQ(0, co.Call(L"Close"));
 }
 
 }  // namespace

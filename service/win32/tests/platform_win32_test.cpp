@@ -116,6 +116,36 @@ TEST(SystemClockTest, DispatchingWaitServesMessagesSentToThisThread) {
     DestroyWindow(hwnd);
 }
 
+// The application looked at its queue (the message is no longer "new") before
+// the wait began: the message must be served all the same.
+TEST(SystemClockTest, DispatchingWaitServesMessagesTheQueueAlreadyHeld) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = CountingWindowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"KxDispatchSeenTest";
+    RegisterClassW(&wc);
+    HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    ASSERT_TRUE(hwnd);
+    const int before = g_handled.load();
+
+    SystemClock clock;
+    auto signal = clock.MakeSignal();
+    std::atomic<bool> posted{false};
+    std::thread poster([&] {
+        PostMessageW(hwnd, WM_APP, 0, 0);
+        posted = true;
+        // Like a control object holding the monitor: set only once handled.
+        while (g_handled.load() == before) Sleep(5);
+        signal->Set();
+    });
+    while (!posted) Sleep(5);
+    EXPECT_NE(HIWORD(GetQueueStatus(QS_POSTMESSAGE)), 0u);  // seen: no longer new
+    signal->WaitDispatching();
+    poster.join();
+    EXPECT_EQ(g_handled.load(), before + 1);
+    DestroyWindow(hwnd);
+}
+
 TEST(SystemClockTest, DispatchingWaitKeepsAQuitMessageForTheThreadsOwnLoop) {
     SystemClock clock;
     auto signal = clock.MakeSignal();
