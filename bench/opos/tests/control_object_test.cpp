@@ -227,6 +227,33 @@ TEST_F(MsrControl, SwipeDeliversDataEventAndClearsDataEventEnabled) {
     EXPECT_EQ(L"", co.GetString(L"Track1Data"));
 }
 
+// A technician's swipe from outside: the bench tool, run as another process,
+// reaches the MSR that this process holds open.
+TEST_F(MsrControl, SwipeFromTheBenchToolInAnotherProcessArrives) {
+    ASSERT_EQ(S_OK, co.Put(L"TracksToRead", L(3)));
+    ASSERT_EQ(S_OK, co.Put(L"DataEventEnabled", B(true)));
+    wchar_t exe[MAX_PATH];
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring dir(exe);
+    dir = dir.substr(0, dir.find_last_of(L"\\/"));
+    std::wstring cmd = L"\"" + dir + L"\\opos-sim.exe\" swipe B5555444433332222^TOOL/CARD^2912 5555444433332222=2912";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    WaitForSingleObject(pi.hProcess, 20000);
+    DWORD code = 1;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    ASSERT_EQ(0u, code);
+    ASSERT_TRUE(CoClient::PumpUntil([&] { return !co.events().empty(); }, 5000));
+    EXPECT_EQ(1, co.events()[0].id);
+    EXPECT_EQ(L"B5555444433332222^TOOL/CARD^2912", co.GetString(L"Track1Data"));
+    EXPECT_EQ(L"5555444433332222=2912", co.GetString(L"Track2Data"));
+    EXPECT_FALSE(co.GetBool(L"DataEventEnabled"));
+}
+
 TEST_F(MsrControl, ReadErrorDeliversErrorEvent) {
     ASSERT_EQ(S_OK, co.Put(L"DataEventEnabled", B(true)));
     opos_bench::CardInput in;
