@@ -32,6 +32,7 @@ EventRelay::EventRelay(std::function<void(EventCall&)> fire)
 }
 
 EventRelay::~EventRelay() {
+    *alive_ = false;
     Accept(false);
     if (hwnd_) {
         SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
@@ -93,8 +94,12 @@ void EventRelay::OnPosted(uint64_t id) {
         call = req->call;
     }
     // The request stays listed while the application runs its handler, so a
-    // Close from inside the handler releases the caller too.
+    // Close from inside the handler releases the caller too. The handler may
+    // also drop the last reference to the owner: this relay is then gone and
+    // its destructor has released the caller.
+    const std::shared_ptr<bool> alive = alive_;
     DeliverHere(call);
+    if (!*alive) return;
     {
         std::lock_guard<std::mutex> g(req->result_lock);
         req->call = call;
@@ -127,7 +132,8 @@ void EventRelay::Accept(bool on) {
 
 void EventRelay::Freeze(bool on) {
     frozen_ = on;
-    while (!frozen_ && !held_.empty()) {
+    const std::shared_ptr<bool> alive = alive_;  // a handler may end the owner
+    while (*alive && !frozen_ && !held_.empty()) {
         EventCall call = held_.front();
         held_.pop_front();
         fire_(call);

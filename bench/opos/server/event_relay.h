@@ -75,6 +75,9 @@ private:
     std::map<uint64_t, std::shared_ptr<Request>> waiting_;     // under lock_
     bool frozen_ = false;                                      // creating thread
     std::deque<EventCall> held_;                               // creating thread
+    // False once the destructor has run: `fire` may end the owner (and this
+    // relay with it), so code that runs after it checks this first.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);  // creating thread
 };
 
 }  // namespace opos_bench

@@ -145,6 +145,79 @@ TEST_F(CashDrawerControl, CloseReleasesAWaitingEventCallerWithoutDelivering) {
     EXPECT_EQ(0u, StatusEvents());
 }
 
+// An application whose event handler drops its last reference to the
+// control object: the object ends inside the delivery of a cross-thread event.
+class ReleasingSink final : public IDispatch {
+public:
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == kCashDrawerEvents) {
+            *out = static_cast<IDispatch*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
+    STDMETHODIMP_(ULONG) Release() override { return InterlockedDecrement(&refs_); }   // lives on the stack
+    STDMETHODIMP GetTypeInfoCount(UINT* n) override {
+        *n = 0;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+        if (id == kStatusUpdate) ++status_events;
+        if (target) {
+            IDispatch* last = target;
+            target = nullptr;
+            last->Release();
+        }
+        return S_OK;
+    }
+    IDispatch* target = nullptr;   // the application's only reference
+    int status_events = 0;
+    LONG refs_ = 1;
+};
+
+TEST(ControlObjectLifetime, HandlerReleasingTheLastReferenceEndsTheObjectCleanly) {
+    ASSERT_TRUE(WriteProgIdEntry(L"CashDrawer", L"CoTest", L"OposBench.TestCashDrawer"));
+    for (int round = 0; round < 20; ++round) {
+        ReleasingSink sink;
+        IDispatch* co = nullptr;
+        ASSERT_EQ(S_OK, CoCreateInstance(kCashDrawer, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                                         reinterpret_cast<void**>(&co)));
+        {
+            Microsoft::WRL::ComPtr<IConnectionPointContainer> cpc;
+            Microsoft::WRL::ComPtr<IConnectionPoint> cp;
+            ASSERT_EQ(S_OK, co->QueryInterface(IID_PPV_ARGS(&cpc)));
+            ASSERT_EQ(S_OK, cpc->FindConnectionPoint(kCashDrawerEvents, &cp));
+            DWORD cookie = 0;
+            ASSERT_EQ(S_OK, cp->Advise(&sink, &cookie));
+        }
+        auto call = [&](const wchar_t* name, std::vector<VARIANT> args) {
+            LPOLESTR n = const_cast<LPOLESTR>(name);
+            DISPID id = DISPID_UNKNOWN;
+            co->GetIDsOfNames(IID_NULL, &n, 1, LOCALE_USER_DEFAULT, &id);
+            opos_bench::Variant r;
+            opos_bench::CallById(co, id, DISPATCH_METHOD, std::move(args), r.get());
+            return r.ref().vt == VT_I4 ? r.ref().lVal : -1;
+        };
+        ASSERT_EQ(0, call(L"Open", {S(Str(L"CoTest"))}));
+        long d = 3;
+        BSTR s = Str(L"");
+        ASSERT_EQ(0, call(L"DirectIO", {L(1), opos_bench::LongRefArg(&d), opos_bench::BstrRefArg(&s)}));
+        sink.target = co;
+        // The handler ends the object (closing it and its service object);
+        // the event thread is released and nothing touches the ended object.
+        ASSERT_TRUE(CoClient::PumpUntil([&] { return sink.status_events == 1 && sink.target == nullptr; }, 5000));
+        CoClient::Pump(50);
+        EXPECT_EQ(1, sink.status_events);
+        EXPECT_EQ(1, sink.refs_);   // the ended object released its sink
+    }
+    DeleteEntry(L"CashDrawer", L"CoTest");
+}
+
 class LineDisplayControl : public ::testing::Test {
 protected:
     void SetUp() override {
