@@ -34,11 +34,12 @@ const char16_t* Chars(BSTR s) { return s != nullptr ? reinterpret_cast<const cha
 
 CCashDrawer_SO::CCashDrawer_SO(IUnknown* outer)
     : controlling_(outer != nullptr ? outer : &inner_),
-      core_(std::make_unique<CCashDrawer_SOCore>(kestrix::win32::SystemPlatform())) {
-    Module().Lock();
-}
+      core_(std::make_unique<CCashDrawer_SOCore>(kestrix::win32::SystemPlatform())) {}
 
-CCashDrawer_SO::~CCashDrawer_SO() { Module().Unlock(); }
+CCashDrawer_SO::~CCashDrawer_SO() = default;
+
+CCashDrawer_SO::ModuleLockHold::ModuleLockHold() { Module().Lock(); }
+CCashDrawer_SO::ModuleLockHold::~ModuleLockHold() { Module().Unlock(); }
 
 HRESULT CCashDrawer_SO::CreateInstance(IUnknown* outer, REFIID riid, void** ppv) noexcept {
     *ppv = nullptr;

@@ -90,6 +90,13 @@ private:
     explicit CCashDrawer_SO(IUnknown* outer);
     ~CCashDrawer_SO();
 
+    // The object's module lock: taken first and dropped last, after the core
+    // has stopped its monitor thread, so the library cannot be unloaded while
+    // any of the object's code still runs.
+    struct ModuleLockHold {
+        ModuleLockHold();
+        ~ModuleLockHold();
+    } moduleLock_;
     Inner inner_{this};
     IUnknown* controlling_;
     // Destroyed in reverse order: the core (which stops the monitor) first,
