@@ -18,9 +18,11 @@ private:
 }  // namespace
 
 std::unique_ptr<ILibrary> ModuleLoader::Load(const char16_t* path) {
-    HMODULE h = LoadLibraryW(wide(path));
-    if (!h) return nullptr;
-    return std::make_unique<Module>(h);
+    UniqueModule owner(LoadLibraryW(wide(path)));  // freed if the allocation below throws
+    if (!owner) return nullptr;
+    auto module = std::make_unique<Module>(owner.get());
+    owner.release();
+    return module;
 }
 
 }  // namespace kestrix::win32
