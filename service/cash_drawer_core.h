@@ -97,8 +97,8 @@ private:
     int32_t ExternalCheck();
     int32_t InteractiveCheck();
     void StopMonitor();
-    void StatusThreadMain() noexcept;
-    int32_t StatusThreadProc();
+    void StatusThreadMain(std::shared_ptr<ISignal> stop, std::shared_ptr<ISignal> ended) noexcept;
+    int32_t StatusThreadProc(ISignal& stop);
 
     Platform platform_;
 
@@ -117,8 +117,12 @@ private:
     int32_t resultCodeExtended_ = 0;
 
     std::thread monitor_;
-    std::unique_ptr<ISignal> stopSignal_;   // set to wake and stop the monitor
-    std::unique_ptr<ISignal> endedSignal_;  // set by the monitor as its last action
+    // Shared with the thread and with every StopMonitor in progress, so a stop
+    // nested inside another stop's message dispatching (an event handler that
+    // closes the device) cannot pull a signal from under the outer wait.
+    std::shared_ptr<ISignal> stopSignal_;   // set to wake and stop the monitor
+    std::shared_ptr<ISignal> endedSignal_;  // set by the monitor as its last action
+    uint64_t monitorGeneration_ = 0;        // counts started monitors (apartment thread only)
     IControlObject* control_ = nullptr;
     std::atomic<int32_t> monitorRunning_{0};
 

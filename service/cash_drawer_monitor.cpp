@@ -15,7 +15,9 @@ void CCashDrawer_SOCore::StartStatusThread() {
         endedSignal_ = platform_.clock->MakeSignal();
         if (!stopSignal_ || !endedSignal_) throw std::bad_alloc();
         monitorRunning_ = 1;  // before the thread exists, so it always sees 1
-        monitor_ = std::thread([this] { StatusThreadMain(); });
+        monitor_ = std::thread(
+            [this, stop = stopSignal_, ended = endedSignal_] { StatusThreadMain(stop, ended); });
+        ++monitorGeneration_;
     } catch (...) {
         monitorRunning_ = 0;
         stopSignal_.reset();
@@ -28,32 +30,40 @@ void CCashDrawer_SOCore::StopStatusThread() { StopMonitor(); }
 void CCashDrawer_SOCore::StopMonitor() {
     if (!monitor_.joinable()) return;
     monitorRunning_ = 0;
-    stopSignal_->Set();
+    const std::shared_ptr<ISignal> stop = stopSignal_;
+    const std::shared_ptr<ISignal> ended = endedSignal_;
+    const uint64_t generation = monitorGeneration_;
+    stop->Set();
     if (monitor_.get_id() == std::this_thread::get_id()) {
         // Called back from inside the event call: the thread ends as soon as
         // the call returns, and the next stop from another thread joins it.
         return;
     }
-    endedSignal_->WaitDispatching();
-    monitor_.join();
-    stopSignal_.reset();
-    endedSignal_.reset();
+    ended->WaitDispatching();
+    // A handler dispatched during the wait may have stopped (and even
+    // restarted) the monitor itself: join only the thread this call stopped
+    // (thread ids may be reused, generations are not).
+    if (monitor_.joinable() && monitorGeneration_ == generation) {
+        monitor_.join();
+        stopSignal_.reset();
+        endedSignal_.reset();
+    }
 }
 
-void CCashDrawer_SOCore::StatusThreadMain() noexcept {
+void CCashDrawer_SOCore::StatusThreadMain(std::shared_ptr<ISignal> stop, std::shared_ptr<ISignal> ended) noexcept {
     try {
-        StatusThreadProc();
+        StatusThreadProc(*stop);
     } catch (...) {
         // A throwing control object or platform ends the monitor quietly.
     }
     try {
-        endedSignal_->Set();  // the last access to this object
+        ended->Set();  // the last thing the thread does with this object
     } catch (...) {
     }
 }
 
 // 0 when stopped, -1 without a control object or after a failed lookup.
-int32_t CCashDrawer_SOCore::StatusThreadProc() {
+int32_t CCashDrawer_SOCore::StatusThreadProc(ISignal& stop) {
     IControlObject* const control = control_;
     if (!control) return -1;
     CCashdrawerControl* const variant = current_;
@@ -61,7 +71,7 @@ int32_t CCashDrawer_SOCore::StatusThreadProc() {
     int32_t previous = read();
     while (monitorRunning_.load(std::memory_order_relaxed) == 1) {
         const uint32_t period = static_cast<uint32_t>(checkStatusPeriod_.load(std::memory_order_relaxed));
-        if (stopSignal_->Wait(period)) break;
+        if (stop.Wait(period)) break;
         const int32_t current = read();
         if (current == previous) continue;
         int32_t dispid = 0;

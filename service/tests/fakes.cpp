@@ -1,5 +1,7 @@
 #include "fakes.h"
 
+#include <utility>
+
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -196,6 +198,7 @@ namespace {
 
 class RealSignal : public kestrix::ISignal {
 public:
+    explicit RealSignal(RealClock* clock) : clock_(clock) {}
     void Set() override {
         std::lock_guard<std::mutex> lock(m_);
         set_ = true;
@@ -206,17 +209,29 @@ public:
         return cv_.wait_for(lock, std::chrono::milliseconds(ms), [&] { return set_; });
     }
     void WaitDispatching() override {
+        if (auto handler = clock_->TakeDispatch()) handler();
         std::unique_lock<std::mutex> lock(m_);
         cv_.wait(lock, [&] { return set_; });
     }
 
 private:
+    RealClock* clock_;
     std::mutex m_;
     std::condition_variable cv_;
     bool set_ = false;
 };
 
 }  // namespace
+
+void RealClock::DispatchOnce(std::function<void()> handler) {
+    std::lock_guard<std::mutex> lock(m_);
+    dispatch_ = std::move(handler);
+}
+
+std::function<void()> RealClock::TakeDispatch() {
+    std::lock_guard<std::mutex> lock(m_);
+    return std::exchange(dispatch_, nullptr);
+}
 
 void RealClock::Sleep(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
@@ -226,7 +241,7 @@ uint64_t RealClock::NowMs() {
                                      .count());
 }
 
-std::unique_ptr<kestrix::ISignal> RealClock::MakeSignal() { return std::make_unique<RealSignal>(); }
+std::unique_ptr<kestrix::ISignal> RealClock::MakeSignal() { return std::make_unique<RealSignal>(this); }
 
 // ---- FakeControlObject ----
 

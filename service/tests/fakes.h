@@ -106,6 +106,15 @@ public:
     void Sleep(uint32_t ms) override;
     uint64_t NowMs() override;
     std::unique_ptr<kestrix::ISignal> MakeSignal() override;
+
+    // Runs once, inside the next dispatching wait, as a window message
+    // dispatched there would (an application's event handler).
+    void DispatchOnce(std::function<void()> handler);
+    std::function<void()> TakeDispatch();
+
+private:
+    std::mutex m_;
+    std::function<void()> dispatch_;
 };
 
 // Records every lookup and event; can refuse the lookup and be slow.

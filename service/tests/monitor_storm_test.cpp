@@ -84,5 +84,41 @@ TEST_F(MonitorStorm, StartStopDestroyWhileEventsFlow) {
     EXPECT_GT(failing.Lookups(), 0);
 }
 
+// OpenDrawer stops a monitor that is inside its event call; the application's
+// handler, dispatched during that stop, closes the device (a stop nested in
+// the stop). The outer stop must neither touch what the inner one released
+// nor join a thread it did not stop.
+TEST_F(MonitorStorm, StopNestedInTheStopsDispatchingEndsCleanly) {
+    stop = true;  // no moving drawer here: one change, made by the test
+    mover.join();
+    mover = std::thread([] {});
+    keys.SetNumber(kDevicePath, u"CheckStatusPeriod", 5);
+    machine->close_drawer(0);
+    FakeControlObject control;
+    std::atomic<bool> inside{false};
+    std::atomic<bool> release{false};
+    control.onInvoke = [&](int32_t) {
+        inside = true;
+        while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    };
+    auto core = std::make_unique<kestrix::CCashDrawer_SOCore>(real());
+    ASSERT_EQ(core->OpenService(u"NVCD1", &control), kSuccess);
+    ASSERT_EQ(core->ClaimDevice(0), kSuccess);
+    core->SetPropertyNumber(kPidxDeviceEnabled, 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));  // reference reading taken
+    machine->open_by_hand(0);
+    while (!inside) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+
+    realClock.DispatchOnce([&] {
+        release = true;  // the application handles the event...
+        EXPECT_EQ(core->CloseService(), kSuccess);  // ...and closes the device
+    });
+    core->OpenDrawer();
+    EXPECT_EQ(control.Statuses(), std::vector<int32_t>{1});
+    core->StopStatusThread();
+    EXPECT_FALSE(core->HasMonitorThread());
+    core.reset();
+}
+
 }  // namespace
 }  // namespace kestrix_test
