@@ -12,6 +12,7 @@
 #include "bench_env.h"
 #include "co_client.h"
 #include "machine.h"
+#include "device_entry.h"
 #include "setup_entries.h"
 #include "ui_automation.h"
 
@@ -143,30 +144,13 @@ TEST_F(DrawerRoad, OpenServiceFailureGives306) {
 TEST_F(DrawerRoad, TwoDrawersOpenAtOnceCloseInEitherOrder) {
     ASSERT_TRUE(machine->select_profile(3));
     for (int i = 0; i < 2; ++i) {
-        const wchar_t* name = i == 0 ? L"BenchTessik1" : L"BenchTessik2";
-        ASSERT_TRUE(opos_bench::WriteProgIdEntry(L"CashDrawer", name, L"Norvane.CashDrawer.1"));
-        HKEY k = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE,
-                                               (std::wstring(L"SOFTWARE\\OLEforRetail\\ServiceOPOS\\CashDrawer\\") + name).c_str(),
-                                               0, KEY_SET_VALUE, &k));
-        auto str = [&](const wchar_t* n, const std::wstring& v) {
-            RegSetValueExW(k, n, 0, REG_SZ, reinterpret_cast<const BYTE*>(v.c_str()),
-                           static_cast<DWORD>((v.size() + 1) * sizeof(wchar_t)));
-        };
-        auto num = [&](const wchar_t* n, DWORD v) {
-            RegSetValueExW(k, n, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof v);
-        };
-        str(L"DllPath", OPOS_BENCH_PRODUCT_DIR);
-        str(L"Description", L"Kestrix cash drawer");
-        str(L"DeviceName", name);
-        str(L"DeviceDesc", L"Tessik connector");
-        num(L"PulseOnTime", 100);
-        num(L"OpenStatusPhase", 1);
-        num(L"ConnectorPinNo", i + 1);
-        num(L"Timeout", 1000);
-        num(L"CheckStatusPeriod", 200);
-        num(L"MasterValue", 3 + i);
-        RegCloseKey(k);
+        kestrix_test::DeviceEntry e;
+        e.name = i == 0 ? "BenchTessik1" : "BenchTessik2";
+        e.dll_path = OPOS_BENCH_PRODUCT_DIR;
+        e.master_value = 3 + i;  // Tessik board, connector 1 and connector 2
+        e.open_status_phase = 1;
+        e.check_status_period = 200;
+        kestrix_test::WriteDeviceEntry(e);
     }
     for (int order = 0; order < 2; ++order) {
         machine->close_drawer(0);
