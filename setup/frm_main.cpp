@@ -117,9 +117,10 @@ void frmMain::Form_Load() {
     OPOSMSR1 = factory_.Create(kClassMSR, this);
     for (IOposControl* co : {OPOSCashDrawer1.get(), OPOSLineDisplay1.get(), OPOSPOSPrinter1.get(), OPOSMSR1.get()}) {
         if (co->CreateResult() != kOk) {
-            char hr[16];
-            std::snprintf(hr, sizeof hr, "%08X", static_cast<unsigned>(co->CreateResult()));
-            AppendLogLine(co->ClassName() + " control object not available (0x" + hr + ")");
+            AppendLogLine(co->ClassName() + " control object not available (" + HexStatus(co->CreateResult()) + ")");
+        } else if (co->EventsResult() != kOk) {
+            AppendLogLine(co->ClassName() + " control object events not connected (" + HexStatus(co->EventsResult()) +
+                          ")");
         }
     }
 

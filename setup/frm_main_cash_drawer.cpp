@@ -1,6 +1,4 @@
 // frmMain: the cash drawer panel, its status events and the health checks.
-#include <cstdio>
-
 #include "frm_main.h"
 #include "opos_texts.h"
 #include "utility_state.h"
@@ -107,9 +105,7 @@ void frmMain::RunCheckHealth(const std::string& class_name, const std::string& d
         if (hr == kOk) {
             line += ResultCodeText(m_ResultCode) + "  (" + std::to_string(m_ResultCode) + ")";
         } else {
-            char code[16];
-            std::snprintf(code, sizeof code, "%08X", static_cast<unsigned>(hr));
-            line += std::string("call failed  (0x") + code + ")";
+            line += "call failed  (" + HexStatus(hr) + ")";
         }
         return line;
     };

@@ -6,6 +6,13 @@
 #include "utility_state.h"
 
 namespace trellup {
+
+std::string HexStatus(HResult hr) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(hr));
+    return text;
+}
+
 namespace {
 
 bool Usable(const IOposControl* object) { return object != nullptr && object->CreateResult() == kOk; }
@@ -29,9 +36,7 @@ void frmMain::LogResult(const std::string& operation) {
 }
 
 void frmMain::LogCallFailure(const std::string& operation, HResult hr) {
-    char code[16];
-    std::snprintf(code, sizeof code, "%08X", static_cast<unsigned>(hr));
-    AddLogLine(operation + " : call failed (0x" + code + ")");
+    AddLogLine(operation + " : call failed (" + HexStatus(hr) + ")");
 }
 
 bool frmMain::CallCode(IOposControl* object, const std::string& operation, const std::string& method,
@@ -73,11 +78,7 @@ bool frmMain::RefreshRead(IOposControl* object, const std::string& property, Opo
     OposValue read;
     const HResult hr = object->Get(property, type, &read);
     if (hr != kOk) {
-        if (refresh_failure_.empty()) {
-            char code[16];
-            std::snprintf(code, sizeof code, "%08X", static_cast<unsigned>(hr));
-            refresh_failure_ = "Refresh " + property + " : call failed (0x" + code + ")";
-        }
+        if (refresh_failure_.empty()) refresh_failure_ = "Refresh " + property + " : call failed (" + HexStatus(hr) + ")";
         return false;
     }
     *value = read;

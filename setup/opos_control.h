@@ -45,6 +45,9 @@ constexpr HResult kOk = 0;
 constexpr HResult kClassNotRegistered = static_cast<HResult>(0x80040154);
 constexpr HResult kTypeMismatch = static_cast<HResult>(0x80020005);
 
+// "0x80040154": a status as the log shows it.
+std::string HexStatus(HResult hr);
+
 // One control object. Every call is made on the utility's thread and may
 // run the utility's event handlers before it returns (a service object that
 // dispatches messages while it works). A call returns kOk or the failing
@@ -59,6 +62,9 @@ public:
     // kOk when the object was created; else the status creation failed
     // with, which every call then returns.
     virtual HResult CreateResult() const = 0;
+    // kOk when its events reach the utility; else the status connecting
+    // them failed with (the object still answers calls).
+    virtual HResult EventsResult() const { return kOk; }
 
     // Calls method `name` with `args`; *result receives its return value
     // converted to `type`.
