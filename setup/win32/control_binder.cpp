@@ -56,6 +56,9 @@ void ControlBinder::ShowAll(const Binding& b) {
             SetWindowTextW(b.hwnd, Wide(c->Caption()).c_str());
         }
     }
+    // A window bound as a title takes its caption from the model and keeps
+    // its own enabled and visible states (a form's window shows itself).
+    if (b.kind == ControlKind::Title) return;
     if (auto* check = dynamic_cast<CheckBox*>(b.model)) {
         Button_SetCheck(b.hwnd, check->Value() == 1 ? BST_CHECKED : check->Value() == 2 ? BST_INDETERMINATE
                                                                                         : BST_UNCHECKED);
@@ -165,10 +168,10 @@ void ControlBinder::OnModelChanged(ControlModel& model, Prop what, int index) {
         }
         break;
     case Prop::Enabled:
-        ShowEnabled(b);
+        if (b.kind != ControlKind::Title) ShowEnabled(b);
         break;
     case Prop::Visible:
-        ShowWindow(b.hwnd, model.Visible() ? SW_SHOWNA : SW_HIDE);
+        if (b.kind != ControlKind::Title) ShowWindow(b.hwnd, model.Visible() ? SW_SHOWNA : SW_HIDE);
         break;
     case Prop::BackColor:
         InvalidateRect(b.hwnd, nullptr, TRUE);

@@ -16,7 +16,7 @@
 namespace trellup::win32 {
 
 enum class ControlKind {
-    Title,         // a static text no one changes (not bound to a model)
+    Title,         // a static text no one changes, or a window whose caption alone is bound
     Label,         // a value label: coloured background, tool tip, notifies clicks
     Button,
     CheckBox,

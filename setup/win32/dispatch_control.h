@@ -7,6 +7,7 @@
 
 #include <windows.h>
 #include <oaidl.h>
+#include <ocidl.h>
 #include <wrl/client.h>
 
 #include <map>
@@ -32,10 +33,10 @@ class EventSink;
 
 class DispatchControl : public IOposControl {
 public:
-    // Creates the object of `cls` and connects its events to `events`.
-    // Failure to create leaves an object whose every call returns the
-    // creation status.
-    DispatchControl(const ControlClass& cls, IOposEvents* events);
+    // Creates the object of `cls` (none known: REGDB_E_CLASSNOTREG) and
+    // connects its events to `events`. Failure to create leaves an object
+    // whose every call returns the creation status.
+    DispatchControl(std::string class_name, const ControlClass* cls, IOposEvents* events);
     ~DispatchControl() override;
     DispatchControl(const DispatchControl&) = delete;
     DispatchControl& operator=(const DispatchControl&) = delete;
