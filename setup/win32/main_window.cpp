@@ -8,10 +8,6 @@
 namespace trellup::win32 {
 namespace {
 
-// A tree click, posted so that it runs after the tree has moved its
-// selection (the tree reports the click before it selects).
-constexpr UINT kTreeClickMessage = WM_APP + 1;
-
 DWORD StyleOf(ControlKind kind) {
     switch (kind) {
     case ControlKind::Title: return SS_LEFT | SS_NOPREFIX;
@@ -240,9 +236,6 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_NOTIFY:
         return OnNotify(reinterpret_cast<const NMHDR*>(lp));
-    case kTreeClickMessage:
-        OnTreeClick(reinterpret_cast<HTREEITEM>(lp));
-        return 0;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
         if (binder_ != nullptr) {
@@ -288,13 +281,20 @@ LRESULT MainWindow::OnNotify(const NMHDR* hdr) {
                       (GetKeyState(VK_MENU) < 0 ? 4 : 0);
     switch (hdr->code) {
     case NM_CLICK: {
+        // The tree reports the click before it moves its selection: the
+        // clicked item is selected here, then the node click runs (also
+        // for an item that was selected already).
         TVHITTESTINFO ht{};
         ht.pt = pt;
         HTREEITEM item = TreeView_HitTest(tree_, &ht);
-        if (item != nullptr && (ht.flags & TVHT_ONITEM)) {
-            PostMessageW(hwnd_, kTreeClickMessage, 0, reinterpret_cast<LPARAM>(item));
-        }
-        RunCommand([&] { form_.TreeView1_MouseUp(1, shift, pt.x, pt.y); });
+        const int node = item != nullptr && (ht.flags & TVHT_ONITEM) ? binder_->NodeOf(item) : TreeViewModel::kNone;
+        RunCommand([&] {
+            if (node != TreeViewModel::kNone) {
+                form_.TreeView1.Select(node);
+                form_.TreeView1_NodeClick(node);
+            }
+            form_.TreeView1_MouseUp(1, shift, pt.x, pt.y);
+        });
         return 0;
     }
     case NM_RCLICK:
@@ -313,13 +313,6 @@ LRESULT MainWindow::OnNotify(const NMHDR* hdr) {
     default:
         return 0;
     }
-}
-
-void MainWindow::OnTreeClick(HTREEITEM item) {
-    const int node = binder_->NodeOf(item);
-    if (node == TreeViewModel::kNone) return;  // the tree was rebuilt meanwhile
-    form_.TreeView1.SelectionFromUser(binder_->NodeOf(TreeView_GetSelection(tree_)));
-    RunCommand([&] { form_.TreeView1_NodeClick(node); });
 }
 
 }  // namespace trellup::win32

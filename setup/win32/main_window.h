@@ -67,7 +67,6 @@ private:
     void CreateImages();
     void OnCommand(HWND control, int id, UINT code);
     LRESULT OnNotify(const NMHDR* hdr);
-    void OnTreeClick(HTREEITEM item);
     // Runs a user command unless another one is still running (a control
     // object that dispatches messages while it works lets clicks through).
     void RunCommand(const std::function<void()>& command);
