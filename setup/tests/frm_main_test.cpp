@@ -456,3 +456,27 @@ TEST_F(FormTest, TrimNullKeepsTheTextBeforeTheFirstNul) {
 
 }  // namespace
 }  // namespace trellup::testing
+
+namespace trellup::testing {
+namespace {
+
+TEST_F(FormTest, LargeRegistriesAndLongLogsKeepWorking) {
+    for (int c = 0; c < 300; ++c) AddClass("Class" + std::to_string(c));
+    const std::string long_name(255, 'N');
+    for (int d = 0; d < 150; ++d) AddDevice("CashDrawer", "D" + std::to_string(d));
+    AddDevice("CashDrawer", long_name);
+    AddDevice("CashDrawer", "Caf\xE9");  // a name in the ANSI code page
+    frmMain& f = Load();
+    EXPECT_EQ(f.TreeView1.Count(), 301 + 152);
+    EXPECT_EQ(f.m_CashDrawerNames.size(), 152u);
+    EXPECT_NE(Node(long_name, "CashDrawer"), -1);
+    EXPECT_NE(Node("Caf\xE9", "CashDrawer"), -1);
+
+    for (int i = 0; i < 33000; ++i) f.AddLogLine("line " + std::to_string(i));
+    EXPECT_EQ(f.List1.ListCount(), 33000);
+    EXPECT_EQ(f.List1.ListIndex(), 32999);
+    EXPECT_EQ(f.List1.Items().back(), "line 32999");
+}
+
+}  // namespace
+}  // namespace trellup::testing

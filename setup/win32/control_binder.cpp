@@ -11,6 +11,30 @@ COLORREF ToColorRef(Colour colour) {
     return static_cast<COLORREF>(colour & 0x00FFFFFFu);
 }
 
+namespace {
+
+constexpr wchar_t kDeferredProp[] = L"TrellupDrawingDeferred";
+
+void CALLBACK RedrawList(HWND list, UINT, UINT_PTR id, DWORD) {
+    KillTimer(list, id);
+    RemovePropW(list, kDeferredProp);
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+}
+
+// A list box draws itself (and its scroll bar) at every added line and
+// every selection, which makes a burst of log lines slow. Its drawing waits
+// until the utility is idle again; its contents and selection change at
+// once.
+void DeferDrawing(HWND list) {
+    if (GetPropW(list, kDeferredProp) != nullptr) return;
+    SetPropW(list, kDeferredProp, reinterpret_cast<HANDLE>(1));
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    SetTimer(list, 1, USER_TIMER_MINIMUM, RedrawList);
+}
+
+}  // namespace
+
 class ControlBinder::WriteScope {
 public:
     explicit WriteScope(ControlBinder& b) : b_(b) { ++b_.writing_; }
@@ -192,6 +216,7 @@ void ControlBinder::OnModelChanged(ControlModel& model, Prop what, int index) {
             AddTreeItem(b, index);
         } else {
             const auto& list = static_cast<ListModel&>(model);
+            if (b.kind == ControlKind::ListBox) DeferDrawing(b.hwnd);
             SendMessageW(b.hwnd, b.kind == ControlKind::ComboBox ? CB_ADDSTRING : LB_ADDSTRING, 0,
                          reinterpret_cast<LPARAM>(Wide(list.Items()[static_cast<size_t>(index)]).c_str()));
         }
@@ -201,6 +226,7 @@ void ControlBinder::OnModelChanged(ControlModel& model, Prop what, int index) {
             TreeView_SelectItem(b.hwnd, ItemOf(index));
         } else {
             const int i = static_cast<ListModel&>(model).ListIndex();
+            if (b.kind == ControlKind::ListBox) DeferDrawing(b.hwnd);
             SendMessageW(b.hwnd, b.kind == ControlKind::ComboBox ? CB_SETCURSEL : LB_SETCURSEL,
                          static_cast<WPARAM>(i), 0);
         }
