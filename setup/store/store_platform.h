@@ -16,6 +16,7 @@ constexpr int32_t kRegFileNotFound = 2;
 constexpr int32_t kRegAccessDenied = 5;
 constexpr int32_t kRegInvalidParameter = 87;
 constexpr int32_t kRegMoreData = 234;
+constexpr int32_t kRegNoMoreItems = 259;
 constexpr int32_t kRegKeyDeleted = 1018;
 
 // Registry value types.
@@ -48,6 +49,14 @@ public:
     // kRegMoreData with *size the size needed; the buffer's contents are then
     // unspecified (but never written past *size on entry).
     virtual int32_t QueryValue(Key key, const char* name, uint32_t* type, void* data, uint32_t* size) = 0;
+    // RegOpenKeyExA with KEY_READ: opens an existing key below HKLM for
+    // reading. On success *key must be closed with CloseKey; on failure it
+    // is 0.
+    virtual int32_t OpenKey(const char* path, Key* key) = 0;
+    // RegEnumKeyA: the name of subkey `index` of `key` into `name` of
+    // `size` bytes, terminated. A name that does not fit gives kRegMoreData;
+    // an index past the last gives kRegNoMoreItems.
+    virtual int32_t EnumKey(Key key, uint32_t index, char* name, uint32_t size) = 0;
     // RegDeleteKeyA: deletes subkey `subkey` of `key`. A key that has
     // subkeys of its own is not deleted (kRegAccessDenied).
     virtual int32_t DeleteKey(Key key, const char* subkey) = 0;

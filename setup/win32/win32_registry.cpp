@@ -29,6 +29,17 @@ int32_t Win32Registry::QueryValue(Key key, const char* name, uint32_t* type, voi
     return rc;
 }
 
+int32_t Win32Registry::OpenKey(const char* path, Key* key) {
+    HKEY h = nullptr;
+    const LONG rc = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &h);
+    *key = rc == ERROR_SUCCESS ? reinterpret_cast<Key>(h) : 0;
+    return rc;
+}
+
+int32_t Win32Registry::EnumKey(Key key, uint32_t index, char* name, uint32_t size) {
+    return RegEnumKeyA(Handle(key), index, name, size);
+}
+
 int32_t Win32Registry::DeleteKey(Key key, const char* subkey) { return RegDeleteKeyA(Handle(key), subkey); }
 
 void Win32Registry::CloseKey(Key key) { RegCloseKey(Handle(key)); }

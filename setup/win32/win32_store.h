@@ -12,6 +12,8 @@ public:
     int32_t CreateKey(const char* path, Key* key) override;
     int32_t SetValue(Key key, const char* name, uint32_t type, const void* data, uint32_t size) override;
     int32_t QueryValue(Key key, const char* name, uint32_t* type, void* data, uint32_t* size) override;
+    int32_t OpenKey(const char* path, Key* key) override;
+    int32_t EnumKey(Key key, uint32_t index, char* name, uint32_t size) override;
     int32_t DeleteKey(Key key, const char* subkey) override;
     void CloseKey(Key key) override;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <iterator>
 
 namespace trellup::fakes {
 
@@ -134,6 +135,31 @@ int32_t FakeRegistry::QueryValue(Key key, const char* name, uint32_t* type, void
     return kRegSuccess;
 }
 
+int32_t FakeRegistry::OpenKey(const char* path, Key* key) {
+    *key = 0;
+    if (open_failures_.count(Lower(path)) != 0) return kRegAccessDenied;
+    int32_t rc;
+    Node* node = Walk(root_.get(), path, false, &rc);
+    if (node == nullptr) return rc;
+    std::shared_ptr<Node> held = node == root_.get() ? root_ : node->parent->children.at(Lower(node->name));
+    *key = next_handle_++;
+    handles_.emplace(*key, std::make_pair(held, std::string(path)));
+    return kRegSuccess;
+}
+
+int32_t FakeRegistry::EnumKey(Key key, uint32_t index, char* name, uint32_t size) {
+    Node* node = Resolve(key);
+    if (node == nullptr) return 6;
+    if (node->deleted) return kRegKeyDeleted;
+    if (index >= node->children.size()) return kRegNoMoreItems;
+    auto it = node->children.begin();
+    std::advance(it, index);
+    const std::string& n = it->second->name;
+    if (n.size() + 1 > size) return kRegMoreData;
+    std::memcpy(name, n.c_str(), n.size() + 1);
+    return kRegSuccess;
+}
+
 int32_t FakeRegistry::DeleteKey(Key key, const char* subkey) {
     Node* node = Resolve(key);
     if (node == nullptr) return 6;
@@ -199,6 +225,8 @@ std::vector<std::string> FakeRegistry::ValueNames(const std::string& path) const
     }
     return names;
 }
+
+void FakeRegistry::FailOpenOf(const std::string& path) { open_failures_.insert(Lower(path)); }
 
 void FakeRegistry::FailWritesOf(const std::string& name, int32_t result) { write_failures_[Lower(name)] = result; }
 

@@ -4,12 +4,14 @@
 // buffer fails with kRegMoreData (and scribbles over the buffer it was given,
 // so a caller that trusts it is caught); a string value without terminator
 // gets one appended when there is room; a key with subkeys is not deleted;
-// handles of deleted keys fail with kRegKeyDeleted. Records every write.
+// handles of deleted keys fail with kRegKeyDeleted; subkeys enumerate in
+// case-blind alphabetical order, as the registry lists them. Records every write.
 #pragma once
 
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -38,6 +40,8 @@ public:
     int32_t CreateKey(const char* path, Key* key) override;
     int32_t SetValue(Key key, const char* name, uint32_t type, const void* data, uint32_t size) override;
     int32_t QueryValue(Key key, const char* name, uint32_t* type, void* data, uint32_t* size) override;
+    int32_t OpenKey(const char* path, Key* key) override;
+    int32_t EnumKey(Key key, uint32_t index, char* name, uint32_t size) override;
     int32_t DeleteKey(Key key, const char* subkey) override;
     void CloseKey(Key key) override;
 
@@ -53,6 +57,9 @@ public:
 
     // Every SetValue whose name matches (any case) fails with `result`.
     void FailWritesOf(const std::string& name, int32_t result);
+    // Opening the key at `path` (any case) for reading fails with
+    // kRegAccessDenied.
+    void FailOpenOf(const std::string& path);
     // Every CreateKey fails with `result` (0 turns that off).
     void FailCreateKey(int32_t result) { create_failure_ = result; }
 
@@ -69,6 +76,7 @@ private:
     std::map<Key, std::pair<std::shared_ptr<Node>, std::string>> handles_;
     Key next_handle_ = 0x100;
     std::map<std::string, int32_t> write_failures_;
+    std::set<std::string> open_failures_;
     int32_t create_failure_ = 0;
     std::vector<Write> writes_;
     int bad_closes_ = 0;

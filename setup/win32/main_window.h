@@ -1,0 +1,89 @@
+// Trellup's main window: creates the real controls of frmMain's models from
+// the layout table, binds them, and turns user input into the form's event
+// procedures. One instance, on the utility's thread.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "control_binder.h"
+#include "frm_main.h"
+#include "win32_shell.h"
+#include "win32_util.h"
+
+namespace trellup::win32 {
+
+constexpr wchar_t kMainClass[] = L"TrellupMain";
+
+// One control of the main window: its ID, kind, model (nullptr for a title)
+// and place in 96-DPI pixels inside its parent (the main window, or the
+// frame of ID `parent`).
+struct LayoutEntry {
+    int id;
+    ControlKind kind;
+    ControlModel* model;
+    int parent;
+    int x, y, w, h;
+    const char* title;  // text of a title; nullptr for bound controls
+};
+
+// What a control does when the user acts on it.
+struct ControlAction {
+    int id;
+    std::function<void()> clicked;          // button click, picture click, check box click
+    std::function<bool(int key)> key_typed;  // a typed character; true when it was taken
+};
+
+// The main window's layout and actions (main_layout.cpp).
+std::vector<LayoutEntry> MainLayout(frmMain& form);
+std::vector<ControlAction> MainActions(frmMain& form);
+std::map<const MenuItem*, UINT> MainMenuIds(frmMain& form);
+// Client size of the main window in 96-DPI pixels.
+SIZE MainClientSize();
+
+class MainWindow {
+public:
+    MainWindow(frmMain& form, Win32Shell& shell, HINSTANCE instance);
+    ~MainWindow();
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    // Creates the window (hidden) and every control, bound to its model.
+    bool Create();
+    HWND hwnd() const { return hwnd_; }
+    // Keyboard navigation between the controls, for the message loop: true
+    // when the message was handled.
+    bool PreTranslate(MSG* msg);
+
+private:
+    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    static LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
+    LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
+    void CreateControls();
+    void CreateImages();
+    void OnCommand(HWND control, int id, UINT code);
+    LRESULT OnNotify(const NMHDR* hdr);
+    // Runs a user command unless another one is still running (a control
+    // object that dispatches messages while it works lets clicks through).
+    void RunCommand(const std::function<void()>& command);
+
+    frmMain& form_;
+    Win32Shell& shell_;
+    HINSTANCE instance_;
+    HWND hwnd_ = nullptr;
+    HWND tooltip_ = nullptr;
+    HWND tree_ = nullptr;
+    std::unique_ptr<ControlBinder> binder_;
+    UniqueFont font_;
+    UniqueImageList tree_images_;
+    std::vector<UniqueIcon> icons_;
+    std::map<int, ControlAction> actions_;
+    bool running_command_ = false;
+    bool close_pending_ = false;
+};
+
+}  // namespace trellup::win32
