@@ -2,7 +2,8 @@
 #   make test   install what is missing, build all four trees, run every suite
 #   make demo   install what is missing, build, run the demo under Wine
 #   make bench  run the benchmark programs under Wine (figures, no asserts)
-.PHONY: test demo deps build bench
+#   make soak   the long run of Kestrix through a control object (SOAK_ARGS="--minutes 60")
+.PHONY: test demo deps build bench soak
 
 deps:
 	@scripts/install-deps.sh
@@ -18,3 +19,6 @@ demo: deps
 
 bench: deps
 	@scripts/bench.sh
+
+soak: deps
+	@scripts/soak.sh $(SOAK_ARGS)
