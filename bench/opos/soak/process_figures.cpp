@@ -1,6 +1,7 @@
 #include "process_figures.h"
 
 #include <windows.h>
+#include <winternl.h>
 #include <psapi.h>
 #include <tlhelp32.h>
 
@@ -49,7 +50,21 @@ uint32_t HandlesFromSystemTable() {
                 ++types[table->entries[i].object_type];
             }
             if (GetEnvironmentVariableA("KX_SOAK_HANDLE_TYPES", nullptr, 0)) {
-                for (auto& [t, c] : types) std::fprintf(stderr, " type%d=%d", t, c);
+                using QueryObject = LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+                static const auto query_object = reinterpret_cast<QueryObject>(
+                    reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryObject")));
+                std::map<int, std::wstring> names;
+                for (ULONG i = 0; i < table->count && query_object; ++i) {
+                    const HandleEntry& e = table->entries[i];
+                    if (e.process_id != GetCurrentProcessId() || names.count(e.object_type)) continue;
+                    BYTE info[1024] = {};
+                    if (query_object(reinterpret_cast<HANDLE>(static_cast<uintptr_t>(e.handle)), 2, info, sizeof info,
+                                     nullptr) >= 0) {
+                        const auto* name = reinterpret_cast<const UNICODE_STRING*>(info);
+                        names[e.object_type] = std::wstring(name->Buffer, name->Length / sizeof(wchar_t));
+                    }
+                }
+                for (auto& [t, c] : types) std::fprintf(stderr, " %ls=%d", names[t].c_str(), c);
                 std::fprintf(stderr, "\n");
             }
             return n;

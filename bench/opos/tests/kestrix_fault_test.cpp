@@ -75,9 +75,9 @@ protected:
         machine->reset();
         ASSERT_TRUE(machine->select_profile(8));
         WriteEntry();
-        threads_before = ThreadCount();
         co = std::make_unique<CoClient>(kCashDrawer, kCashDrawerEvents);
         ASSERT_TRUE(co->ok());
+        threads_before = ThreadCount();  // the control object's own included
     }
     void TearDown() override {
         co.reset();
@@ -143,6 +143,7 @@ TEST_F(KestrixFaults, HardwareFaultsFailTheOperationsAndTheDeviceRecovers) {
         SCOPED_TRACE(c.name);
         machine->close_drawer(0);
         co = std::make_unique<CoClient>(kCashDrawer, kCashDrawerEvents);
+        threads_before = ThreadCount();
         OpenClaimEnable();
         c.fault(*machine, true);
         EXPECT_EQ(c.open_drawer, co->Call(L"OpenDrawer"));
@@ -274,6 +275,7 @@ TEST_F(KestrixFaults, StatusHandlerCallingTheDeviceDoesNotHang) {
         SCOPED_TRACE(testing::Message() << std::string(c.method, c.method + wcslen(c.method)));
         machine->close_drawer(0);
         co = std::make_unique<CoClient>(kCashDrawer, kCashDrawerEvents);
+        threads_before = ThreadCount();
         OpenClaimEnable();
         long rc = -7;
         bool called = false;
