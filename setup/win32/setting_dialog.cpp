@@ -19,12 +19,12 @@ struct Place {
     int x, y, w, h;
 };
 constexpr Place kPlaces[] = {
-    {IDC_Label2, 12, 14, 98, 21},          {IDC_MasterDevice, 112, 14, 155, 240},
+    {IDC_Label2, 8, 14, 102, 21},          {IDC_MasterDevice, 112, 14, 155, 240},
     {IDC_lblMasterDevice, 112, 14, 155, 21}, {IDC_MasterName, 112, 14, 155, 240},
-    {IDC_Label1, 12, 44, 98, 21},          {IDC_txtDeviceName, 112, 44, 155, 21},
-    {IDC_Label21, 12, 74, 98, 21},         {IDC_txtPulseOnTime, 112, 74, 72, 21},
-    {IDC_Label3, 12, 104, 98, 21},         {IDC_txtTimeOut, 112, 104, 72, 21},
-    {IDC_Label4, 12, 134, 98, 21},         {IDC_OpenStatusHigh, 112, 135, 60, 19},
+    {IDC_Label1, 8, 44, 102, 21},          {IDC_txtDeviceName, 112, 44, 155, 21},
+    {IDC_Label21, 8, 74, 102, 21},         {IDC_txtPulseOnTime, 112, 74, 72, 21},
+    {IDC_Label3, 8, 104, 102, 21},         {IDC_txtTimeOut, 112, 104, 72, 21},
+    {IDC_Label4, 8, 134, 102, 21},         {IDC_OpenStatusHigh, 112, 135, 60, 19},
     {IDC_OpenStatusLow, 180, 135, 60, 19}, {IDOK, 112, 172, 75, 25},
     {IDCANCEL, 192, 172, 75, 25},
 };
