@@ -3,6 +3,8 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 #include "resource_ids.h"
 
@@ -49,6 +51,41 @@ private:
     HWND dialog_;
 };
 
+// A window's device context, with the window's font selected.
+class WindowDc {
+public:
+    explicit WindowDc(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {
+        if (dc_ != nullptr) old_font_ = SelectObject(dc_, reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd, WM_GETFONT, 0, 0)));
+    }
+    ~WindowDc() {
+        if (dc_ == nullptr) return;
+        SelectObject(dc_, old_font_);
+        ReleaseDC(hwnd_, dc_);
+    }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HWND hwnd_;
+    HDC dc_;
+    HGDIOBJ old_font_ = nullptr;
+};
+
+// Makes a combo box's drop-down list wide enough for its longest item.
+void FitDropDownWidth(HWND combo, const std::vector<std::string>& items) {
+    WindowDc dc(combo);
+    if (dc.get() == nullptr) return;
+    int widest = 0;
+    for (const std::string& item : items) {
+        const std::wstring text = Wide(item);
+        SIZE size{};
+        GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
+        widest = std::max(widest, static_cast<int>(size.cx));
+    }
+    SendMessageW(combo, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(widest + GetSystemMetrics(SM_CXVSCROLL) + 8), 0);
+}
+
 }  // namespace
 
 SettingDialog::~SettingDialog() {
@@ -73,21 +110,7 @@ void SettingDialog::ShowModal(HWND owner) {
     } showing{showing_};
 
     form_.Show();
-    // Wide enough a drop-down for the longest model name.
-    HWND list = GetDlgItem(hwnd_, IDC_MasterDevice);
-    if (HDC dc = GetDC(list)) {
-        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(list, WM_GETFONT, 0, 0)));
-        int widest = 0;
-        for (const std::string& item : form_.MasterDevice.Items()) {
-            const std::wstring text = Wide(item);
-            SIZE size{};
-            GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-            widest = std::max(widest, static_cast<int>(size.cx));
-        }
-        SelectObject(dc, old);
-        ReleaseDC(list, dc);
-        SendMessageW(list, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(widest + GetSystemMetrics(SM_CXVSCROLL) + 8), 0);
-    }
+    FitDropDownWidth(GetDlgItem(hwnd_, IDC_MasterDevice), form_.MasterDevice.Items());
     ShowWindow(hwnd_, SW_SHOW);
     SetActiveWindow(hwnd_);
     SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetNextDlgTabItem(hwnd_, nullptr, FALSE)), TRUE);
