@@ -376,7 +376,9 @@ bool WaitForBox(const std::wstring& caption, MessageBoxSeen* box, DWORD timeout_
             GetDlgItemTextW(h, 0xFFFF, text, 4096);
             box->hwnd = h;
             box->text = text;
+            // The icon's ID differs between the system's box templates.
             HWND icon = GetDlgItem(h, 0x0014);
+            if (icon == nullptr) icon = GetDlgItem(h, 0x0440);
             box->has_icon = icon != nullptr && IsWindowVisible(icon);
             return true;
         }
