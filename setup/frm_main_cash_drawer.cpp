@@ -1,23 +1,10 @@
 // frmMain: the cash drawer panel, its status events and the health checks.
 #include "frm_main.h"
 #include "opos_texts.h"
+#include "panel_texts.h"
 #include "utility_state.h"
 
 namespace trellup {
-namespace {
-
-std::string BoolText(bool value) { return value ? "True" : "False"; }
-
-std::string PowerReportingText(int32_t value) {
-    switch (value) {
-    case 0: return "None";
-    case 1: return "Standard";
-    case 2: return "Advanced";
-    default: return "";
-    }
-}
-
-}  // namespace
 
 void frmMain::cmdFire_Click() {
     if (!CallCode(OPOSCashDrawer1.get(), "OpenDrawer", "OpenDrawer", {}, &m_ResultCode)) return;
