@@ -25,12 +25,21 @@ void frmMain::cmdWaitCashDrawerClose_Click() {
         "If you not close the cash drawer more then 10 sec,\n"
         "You will heart the alarm until you close the cash drawer.",
         mb::kOk | mb::kIconInformation, "Message");
-    if (!CallCode(drawer, "WaitDrawerClose", "WaitForDrawerClose",
-                  {OposValue::Long(10000), OposValue::Long(1000), OposValue::Long(1000), OposValue::Long(2000)},
-                  &m_ResultCode)) {
-        return;
+    bool answered;
+    {
+        // The window takes no input until the drawer is closed, also when a
+        // service object dispatches messages while it waits.
+        struct Blocked {
+            CaptionedModel& window;
+            explicit Blocked(CaptionedModel& w) : window(w) { window.SetEnabled(false); }
+            ~Blocked() { window.SetEnabled(true); }
+        } blocked(Form);
+        answered = CallCode(drawer, "WaitDrawerClose", "WaitForDrawerClose",
+                            {OposValue::Long(10000), OposValue::Long(1000), OposValue::Long(1000),
+                             OposValue::Long(2000)},
+                            &m_ResultCode);
     }
-    LogResult("WaitDrawerClose");
+    if (answered) LogResult("WaitDrawerClose");
 }
 
 void frmMain::cmdCashDrawerCap_Click() {
