@@ -9,6 +9,7 @@
 #include "card_feed.h"
 #include "co_client.h"
 #include "dispatch_util.h"
+#include "display_mirror.h"
 #include "opos_numbers.h"
 #include "setup_entries.h"
 
@@ -261,6 +262,25 @@ TEST_F(LineDisplayControl, TextScrollAndRefusals) {
     EXPECT_EQ(106, co.GetLong(L"ResultCode"));
     EXPECT_EQ(998, co.GetLong(L"CapCharacterSet"));
     EXPECT_TRUE(co.GetBool(L"CursorUpdate"));
+}
+
+// What another process reads of the display: the bench's mirror follows
+// every command and property write.
+TEST_F(LineDisplayControl, MirrorShowsWhatTheDisplayShows) {
+    auto mirror = opos_bench::DisplayMirror::Open(BenchName());
+    ASSERT_TRUE(mirror);
+    ASSERT_EQ(S_OK, co.Put(L"CursorRow", L(1)));
+    ASSERT_EQ(S_OK, co.Put(L"CursorColumn", L(17)));
+    ASSERT_EQ(0, co.Call(L"DisplayText", {S(Str(L"ABCDE")), L(0)}));
+    ASSERT_EQ(S_OK, co.Put(L"DeviceBrightness", L(40)));
+    uint32_t seq = 0;
+    const opos_bench::DisplayState s = mirror->Last(&seq);
+    EXPECT_GT(seq, 0u);
+    EXPECT_EQ(s.rows, (std::vector<std::wstring>{L"                    ", L"                 ABC"}));
+    EXPECT_EQ(s.cursor_row, 1);
+    EXPECT_EQ(s.cursor_column, 19);
+    EXPECT_EQ(s.brightness, 40);
+    EXPECT_EQ(s.blink_rate, 500);
 }
 
 class MsrControl : public ::testing::Test {
