@@ -14,6 +14,9 @@ CCashDrawer_SOCore::CCashDrawer_SOCore(const Platform& platform)
 
 CCashDrawer_SOCore::~CCashDrawer_SOCore() {
     StopMonitor();
+    // On the monitor thread itself the stop could not wait: the thread sees
+    // its stop signal once the event call returns and ends on its own.
+    if (monitor_.joinable()) monitor_.detach();
     // Members then go in reverse order: CGPIO, CTessik, CVolmaControl (each
     // releasing its library), then the registry reader (closing its keys).
 }
@@ -23,6 +26,8 @@ int32_t CCashDrawer_SOCore::OpenService(const char16_t* deviceName, IControlObje
     // A monitor restarted by OpenDrawer or CheckHealth after a close must not
     // run while the configuration and the variant change.
     StopMonitor();
+    // A handler run during that stop may have opened the object itself.
+    if (opened_ == 1) return Store(opos::kAlreadyOpen);
     control_ = control;
     bool ok = false;
     try {
@@ -73,6 +78,7 @@ int32_t CCashDrawer_SOCore::ReleaseDevice() {
 }
 
 int32_t CCashDrawer_SOCore::CloseService() {
+    ++closings_;  // first: a method that dispatches meanwhile sees the close
     StopStatusThread();
     opened_ = 0;
     healthState_ = 0;

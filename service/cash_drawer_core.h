@@ -29,6 +29,12 @@ enum class PropStatus { Ok, NotHandled };
 // Methods returning int32_t give the OPOS result code and store it as the
 // ResultCode property.
 //
+// Re-entry: OpenService, CloseService, OpenDrawer and CheckHealth levels 2
+// and 3 run the calling thread's message loop while they stop the monitor (and
+// level 3 while its boxes are up). A handler run there may close the device:
+// a method in progress then leaves the monitor stopped. Keeping the object
+// itself alive meanwhile is the caller's (the COM layer's) task.
+//
 // Objects that never opened successfully: a variant counts as ready only
 // while its last Initialize succeeded. Without a ready variant no port is
 // ever touched: DrawerOpened reads 0 at once, OpenDrawer gives 111 after
@@ -40,6 +46,9 @@ public:
     explicit CCashDrawer_SOCore(const Platform& platform);
     // Stops the monitor and waits until its thread has ended (even while it
     // is inside the event call); then the variants, then the registry keys.
+    // Destroyed on the monitor thread itself (the event call released the
+    // object), the thread is let go instead: it ends as soon as the call
+    // returns, without touching the object again.
     virtual ~CCashDrawer_SOCore();
     CCashDrawer_SOCore(const CCashDrawer_SOCore&) = delete;
     CCashDrawer_SOCore& operator=(const CCashDrawer_SOCore&) = delete;
@@ -52,23 +61,27 @@ public:
     int32_t ReleaseDevice();
     int32_t CloseService();
 
-    // Properties. GetPropertyNumber leaves *number untouched for index 2
-    // (which stores 111 as ResultCode). GetPropertyString clears *out when
-    // the index is not handled. Neither writes ResultCode otherwise.
+    // Properties. GetPropertyNumber writes 0 for index 2 (DataEventEnabled,
+    // which a cash drawer does not have) and stores 111 as ResultCode.
+    // GetPropertyString clears *out when the index is not handled. Neither
+    // writes ResultCode otherwise.
     int32_t COFreezeEvents(int16_t freeze);
     PropStatus GetPropertyNumber(int32_t index, int32_t* number);
     PropStatus SetPropertyNumber(int32_t index, int32_t number);
     PropStatus GetPropertyString(int32_t index, std::u16string* out);
     int32_t SetPropertyString(int32_t index);
 
-    // False when the operator declined the interactive check: then *rc,
-    // ResultCode, the health state and the monitor are untouched. Otherwise
-    // true, with the result in *rc (if not null) and in ResultCode.
+    // False when the operator declined the interactive check: then ResultCode,
+    // the health state and the monitor are untouched and *rc (if not null)
+    // gets the ResultCode as it stands. Otherwise true, with the result in
+    // *rc (if not null) and in ResultCode.
     bool CheckHealth(int32_t level, int32_t* rc);
     // No command is supported: 106; the caller's data and string stay as they are.
     int32_t DirectIO(int32_t command);
 
-    // Drawer operations.
+    // Drawer operations. The alarm of WaitForDrawerClose sounds for
+    // max(0, beepDuration) ms; a frequency the beeper cannot make (outside
+    // 37..32767 Hz) gives a silent pause of that length instead.
     int32_t OpenDrawer();
     int32_t WaitForDrawerClose(int32_t beepTimeout, int32_t beepFrequency, int32_t beepDuration,
                                int32_t beepDelay);
@@ -87,6 +100,8 @@ public:
 
     // True while a monitor thread is recorded (running or dead).
     bool HasMonitorThread() const { return monitor_.joinable(); }
+    // True when called on the monitor thread (from inside the event call).
+    bool OnMonitorThread() const { return monitor_.get_id() == std::this_thread::get_id(); }
 
 private:
     int32_t Store(int32_t rc) { resultCode_ = rc; return rc; }
@@ -94,8 +109,12 @@ private:
     bool ChooseVariant();
     bool HardwareReady() const { return current_ != nullptr && ready_; }
     int32_t WaitForReading(int32_t ms, bool wantOpen);
-    int32_t ExternalCheck();
-    int32_t InteractiveCheck();
+    // `closings`: closings_ when the CheckHealth call began.
+    int32_t ExternalCheck(uint32_t closings);
+    int32_t InteractiveCheck(uint32_t closings);
+    // Starts the monitor again after a hardware action, unless the device
+    // was closed since `closings` was taken.
+    void RestartMonitorUnlessClosedSince(uint32_t closings);
     void StopMonitor();
     void StatusThreadMain(std::shared_ptr<ISignal> stop, std::shared_ptr<ISignal> ended) noexcept;
     int32_t StatusThreadProc(ISignal& stop);
@@ -115,6 +134,7 @@ private:
     int32_t deviceEnabled_ = 0;
     int32_t resultCode_ = 101;
     int32_t resultCodeExtended_ = 0;
+    uint32_t closings_ = 0;  // counts CloseService calls (apartment thread only)
 
     std::thread monitor_;
     // Shared with the thread and with every StopMonitor in progress, so a stop

@@ -12,6 +12,7 @@ constexpr int32_t kHealthWaitMs = 2000;
 }  // namespace
 
 bool CCashDrawer_SOCore::CheckHealth(int32_t level, int32_t* rc) {
+    const uint32_t closings = closings_;  // before the first box dispatches messages
     int32_t result;
     switch (level) {
     case opos::kHealthInternal:
@@ -19,11 +20,14 @@ bool CCashDrawer_SOCore::CheckHealth(int32_t level, int32_t* rc) {
         result = opos::kSuccess;
         break;
     case opos::kHealthExternal:
-        result = ExternalCheck();
+        result = ExternalCheck(closings);
         break;
     case opos::kHealthInteractive:
-        if (!platform_.op->AskYesNo(kCaption, kAskText)) return false;
-        result = InteractiveCheck();
+        if (!platform_.op->AskYesNo(kCaption, kAskText)) {
+            if (rc) *rc = resultCode_;  // a defined value; ResultCode stays as it was
+            return false;
+        }
+        result = InteractiveCheck(closings);
         break;
     default:
         healthState_ = 0;
@@ -35,7 +39,7 @@ bool CCashDrawer_SOCore::CheckHealth(int32_t level, int32_t* rc) {
     return true;
 }
 
-int32_t CCashDrawer_SOCore::ExternalCheck() {
+int32_t CCashDrawer_SOCore::ExternalCheck(uint32_t closings) {
     if (!HardwareReady()) {
         healthState_ = 4;
         return opos::kFailure;
@@ -44,11 +48,11 @@ int32_t CCashDrawer_SOCore::ExternalCheck() {
     current_->Pulse(pulseOnTime_);
     const int32_t r = WaitDrawerOpened(kHealthWaitMs);
     healthState_ = r == 1 ? 3 : 4;
-    StartStatusThread();
+    RestartMonitorUnlessClosedSince(closings);
     return r == 1 ? opos::kSuccess : opos::kFailure;
 }
 
-int32_t CCashDrawer_SOCore::InteractiveCheck() {
+int32_t CCashDrawer_SOCore::InteractiveCheck(uint32_t closings) {
     if (!HardwareReady()) {
         healthState_ = 6;
         return opos::kFailure;
@@ -57,13 +61,13 @@ int32_t CCashDrawer_SOCore::InteractiveCheck() {
     current_->Pulse(pulseOnTime_);
     if (WaitDrawerOpened(kHealthWaitMs) != 1) {
         healthState_ = 6;
-        StartStatusThread();
+        RestartMonitorUnlessClosedSince(closings);
         return opos::kFailure;
     }
     platform_.op->ShowOk(kCaption, kCloseText);  // the monitor stays stopped meanwhile
     const int32_t closed = WaitDrawerClosed(kHealthWaitMs);
     healthState_ = closed == 1 ? 5 : 6;
-    StartStatusThread();
+    RestartMonitorUnlessClosedSince(closings);
     return closed == 1 ? opos::kSuccess : opos::kFailure;
 }
 

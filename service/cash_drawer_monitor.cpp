@@ -63,6 +63,9 @@ void CCashDrawer_SOCore::StatusThreadMain(std::shared_ptr<ISignal> stop, std::sh
 }
 
 // 0 when stopped, -1 without a control object or after a failed lookup.
+// The event call may close the device or even destroy the object (a control
+// object that runs the application's handler on this thread): after it, the
+// shared stop signal is looked at before anything of the object.
 int32_t CCashDrawer_SOCore::StatusThreadProc(ISignal& stop) {
     IControlObject* const control = control_;
     if (!control) return -1;
@@ -78,7 +81,10 @@ int32_t CCashDrawer_SOCore::StatusThreadProc(ISignal& stop) {
         if (!control->LookupStatusUpdate(&dispid)) return -1;
         const int32_t status = current == openStatusPhase_.load(std::memory_order_relaxed) ? opos::kDrawerOpen
                                                                                            : opos::kDrawerClosed;
-        if (freezeEvents_.load(std::memory_order_relaxed) == 0) control->InvokeStatusUpdate(dispid, status);
+        if (freezeEvents_.load(std::memory_order_relaxed) == 0) {
+            control->InvokeStatusUpdate(dispid, status);
+            if (stop.Wait(0)) break;  // stopped (or destroyed) from inside the call
+        }
         previous = current;  // a change while frozen is dropped, not queued
     }
     return 0;

@@ -4,6 +4,10 @@
 #include "opos_codes.h"
 
 namespace kestrix {
+namespace {
+constexpr int32_t kLowestBeepHz = 37;
+constexpr int32_t kHighestBeepHz = 32767;
+}  // namespace
 
 int32_t CCashDrawer_SOCore::WaitForReading(int32_t ms, bool wantOpen) {
     if (!HardwareReady()) return 0;
@@ -24,11 +28,16 @@ int32_t CCashDrawer_SOCore::OpenDrawer() {
     if (deviceEnabled_ == 0) return Store(opos::kDisabled);
     if (claimed_ != 1) return Store(opos::kNotClaimed);
     if (!HardwareReady()) return Store(opos::kFailure);
+    const uint32_t closings = closings_;
     StopStatusThread();
     current_->Pulse(pulseOnTime_);
     const int32_t r = WaitDrawerOpened(timeOut_);
-    StartStatusThread();
+    RestartMonitorUnlessClosedSince(closings);
     return Store(r == 1 ? opos::kSuccess : opos::kFailure);
+}
+
+void CCashDrawer_SOCore::RestartMonitorUnlessClosedSince(uint32_t closings) {
+    if (closings_ == closings) StartStatusThread();
 }
 
 int32_t CCashDrawer_SOCore::WaitForDrawerClose(int32_t beepTimeout, int32_t beepFrequency, int32_t beepDuration,
@@ -38,8 +47,16 @@ int32_t CCashDrawer_SOCore::WaitForDrawerClose(int32_t beepTimeout, int32_t beep
     if (claimed_ == 0) return Store(opos::kNotClaimed);
     if (WaitDrawerClosed(beepTimeout) == 1) return Store(opos::kSuccess);
     const int32_t delay = beepDelay < 100 ? 100 : beepDelay;
+    // A negative duration would block the beeper for about 49 days; the
+    // system beeper refuses frequencies outside 37..32767 Hz.
+    const uint32_t duration = beepDuration < 0 ? 0u : static_cast<uint32_t>(beepDuration);
+    const bool audible = beepFrequency >= kLowestBeepHz && beepFrequency <= kHighestBeepHz;
     for (;;) {
-        platform_.beeper->Beep(static_cast<uint32_t>(beepFrequency), static_cast<uint32_t>(beepDuration));
+        if (audible) {
+            platform_.beeper->Beep(static_cast<uint32_t>(beepFrequency), duration);
+        } else {
+            platform_.clock->Sleep(duration);
+        }
         if (WaitDrawerClosed(delay) == 1) return Store(opos::kSuccess);
     }
 }

@@ -31,7 +31,8 @@ PropStatus CCashDrawer_SOCore::GetPropertyNumber(int32_t index, int32_t* number)
     case kPidxClaimed: value = claimed_; break;
     case kPidxDataEventEnabled:
         resultCode_ = kFailure;
-        return PropStatus::Ok;
+        value = 0;  // no data events: reads as False
+        break;
     case kPidxDeviceEnabled: value = deviceEnabled_; break;
     case kPidxFreezeEvents: value = freezeEvents_; break;
     case kPidxResultCode: value = resultCode_; break;

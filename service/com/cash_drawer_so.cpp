@@ -15,6 +15,7 @@ namespace {
 
 constexpr int32_t kStateIndex = 9;
 constexpr int32_t kStateClosed = 1;
+constexpr LONG kDestroying = 0x3FFFFFFF;
 
 // Runs one method body; an exception becomes an HRESULT at this boundary.
 template <typename F>
@@ -36,7 +37,12 @@ CCashDrawer_SO::CCashDrawer_SO(IUnknown* outer)
     : controlling_(outer != nullptr ? outer : &inner_),
       core_(std::make_unique<CCashDrawer_SOCore>(kestrix::win32::SystemPlatform())) {}
 
-CCashDrawer_SO::~CCashDrawer_SO() = default;
+CCashDrawer_SO::~CCashDrawer_SO() {
+    // Released from inside the status event, on the monitor thread: that
+    // thread still has to return through this library's code after the
+    // object is gone, so the library must never be unloaded under it.
+    if (core_->OnMonitorThread()) Module().PinLoaded();
+}
 
 CCashDrawer_SO::ModuleLockHold::ModuleLockHold() { Module().Lock(); }
 CCashDrawer_SO::ModuleLockHold::~ModuleLockHold() { Module().Unlock(); }
@@ -79,7 +85,13 @@ STDMETHODIMP_(ULONG) CCashDrawer_SO::Inner::AddRef() { return static_cast<ULONG>
 
 STDMETHODIMP_(ULONG) CCashDrawer_SO::Inner::Release() {
     const LONG n = InterlockedDecrement(&refs_);
-    if (n == 0) delete owner_;
+    if (n == 0) {
+        // Destruction stops the monitor while running the message loop; a
+        // handler there may take and drop references again. Keep the count
+        // far from zero so that it cannot end the object a second time.
+        InterlockedExchange(&refs_, kDestroying);
+        delete owner_;
+    }
     return static_cast<ULONG>(n);
 }
 
@@ -167,10 +179,14 @@ STDMETHODIMP CCashDrawer_SO::SetPropertyString(LONG PropIndex, BSTR) {
 
 STDMETHODIMP CCashDrawer_SO::OpenService(BSTR, BSTR DeviceName, IDispatch* pDispatch, LONG* pRC) {
     if (pRC == nullptr) return E_POINTER;
+    KeepAlive alive(controlling_);
     return Boundary([&] {
         // An open object keeps its control object (the monitor is using it).
+        // A closed one first stops a monitor left from after the close, so
+        // that the new monitor calls the control object given now.
         int32_t state = 0;
         core_->GetPropertyNumber(kStateIndex, &state);
+        if (state == kStateClosed) core_->StopStatusThread();
         if (state == kStateClosed && !core_->HasMonitorThread()) control_.Attach(pDispatch);
         *pRC = core_->OpenService(Chars(DeviceName), &control_);
         return S_OK;
@@ -179,9 +195,11 @@ STDMETHODIMP CCashDrawer_SO::OpenService(BSTR, BSTR DeviceName, IDispatch* pDisp
 
 STDMETHODIMP CCashDrawer_SO::CheckHealth(LONG Level, LONG* pRC) {
     if (pRC == nullptr) return E_POINTER;
+    KeepAlive alive(controlling_);
     return Boundary([&] {
         int32_t rc = 0;
-        if (core_->CheckHealth(Level, &rc)) *pRC = rc;
+        core_->CheckHealth(Level, &rc);  // declined: rc is the unchanged ResultCode
+        *pRC = rc;
         return S_OK;
     });
 }
@@ -196,6 +214,7 @@ STDMETHODIMP CCashDrawer_SO::ClaimDevice(LONG Timeout, LONG* pRC) {
 
 STDMETHODIMP CCashDrawer_SO::CloseService(LONG* pRC) {
     if (pRC == nullptr) return E_POINTER;
+    KeepAlive alive(controlling_);
     return Boundary([&] {
         *pRC = core_->CloseService();
         return S_OK;
@@ -220,6 +239,7 @@ STDMETHODIMP CCashDrawer_SO::ReleaseDevice(LONG* pRC) {
 
 STDMETHODIMP CCashDrawer_SO::OpenDrawer(LONG* pRC) {
     if (pRC == nullptr) return E_POINTER;
+    KeepAlive alive(controlling_);
     return Boundary([&] {
         *pRC = core_->OpenDrawer();
         return S_OK;

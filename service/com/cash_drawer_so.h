@@ -21,6 +21,14 @@ namespace kestrix::com {
 // interlocked; each live object holds one module lock. The class can be
 // aggregated: the interfaces' IUnknown methods go to the controlling unknown.
 //
+// Re-entry: the methods that run the thread's message loop (OpenService,
+// CloseService, OpenDrawer, CheckHealth) hold a reference on the controlling
+// unknown while they run, so a handler that closes and releases the object
+// there frees it only when the method has returned. A control object that
+// releases the object from inside the status event, on the monitor thread,
+// destroys it there; the monitor then ends on its own and the library stays
+// loaded for the rest of the process.
+//
 // Results: every method returns S_OK and writes its OPOS result to its last
 // out-parameter, except a not-handled property index (S_FALSE), a string that
 // cannot be allocated (E_OUTOFMEMORY) and a null out-parameter (E_POINTER,
@@ -45,7 +53,6 @@ public:
 
     // ICashDrawer_SO.
     STDMETHODIMP COFreezeEvents(VARIANT_BOOL Freeze, LONG* pRC) override;
-    // pNumber keeps its value where the core leaves it alone (index 2).
     STDMETHODIMP GetPropertyNumber(LONG PropIndex, LONG* pNumber) override;
     STDMETHODIMP SetPropertyNumber(LONG PropIndex, LONG Number) override;
     // *pString: a new string owned by the caller, or null (S_FALSE, E_OUTOFMEMORY).
@@ -54,7 +61,8 @@ public:
     STDMETHODIMP SetPropertyString(LONG PropIndex, BSTR String) override;
     // pDispatch is kept without a reference; it must outlive the object's use of it.
     STDMETHODIMP OpenService(BSTR DeviceClass, BSTR DeviceName, IDispatch* pDispatch, LONG* pRC) override;
-    // When the operator declines the interactive check, *pRC is not written.
+    // When the operator declines the interactive check, *pRC gets the
+    // ResultCode as it stands (which does not change).
     STDMETHODIMP CheckHealth(LONG Level, LONG* pRC) override;
     STDMETHODIMP ClaimDevice(LONG Timeout, LONG* pRC) override;
     STDMETHODIMP CloseService(LONG* pRC) override;
@@ -85,6 +93,18 @@ private:
     private:
         CCashDrawer_SO* owner_;
         volatile LONG refs_ = 0;
+    };
+
+    // A reference on the controlling unknown for the length of one method.
+    class KeepAlive {
+    public:
+        explicit KeepAlive(IUnknown* unknown) : unknown_(unknown) { unknown_->AddRef(); }
+        ~KeepAlive() { unknown_->Release(); }
+        KeepAlive(const KeepAlive&) = delete;
+        KeepAlive& operator=(const KeepAlive&) = delete;
+
+    private:
+        IUnknown* unknown_;
     };
 
     explicit CCashDrawer_SO(IUnknown* outer);

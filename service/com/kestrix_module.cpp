@@ -48,6 +48,12 @@ bool CKestrixModule::Attach(HINSTANCE instance) {
     return lockReady_;
 }
 
+void CKestrixModule::PinLoaded() {
+    HMODULE self = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                       reinterpret_cast<LPCWSTR>(&Module), &self);
+}
+
 void CKestrixModule::Detach(bool processEnding) {
     if (processEnding) return;  // COM may be gone already; the process frees everything
     if (classObject_ != nullptr) classObject_->Release();

@@ -33,6 +33,10 @@ public:
     // Full path of Kestrix.dll; empty on failure.
     const wchar_t* ModulePath() const { return path_; }
 
+    // Keeps the library loaded until the process ends (a thread that
+    // outlives its object still runs code of it).
+    void PinLoaded();
+
     bool PerUser() const { return perUser_; }
     void SetPerUser() { perUser_ = true; }
 

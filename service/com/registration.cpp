@@ -19,7 +19,11 @@ constexpr wchar_t kDescription[] = L"CashDrawer_SO Class";
 constexpr wchar_t kProgId[] = L"Norvane.CashDrawer.1";
 constexpr wchar_t kIndependentProgId[] = L"Norvane.CashDrawer";
 constexpr wchar_t kClassKey[] = L"CLSID\\{ED8E9135-BECA-458A-A317-74C48397089C}";
-constexpr wchar_t kUserClasses[] = L"Software\\Classes";
+constexpr wchar_t kClasses[] = L"Software\\Classes";
+constexpr wchar_t kClassKeyUnderClasses[] = L"Software\\Classes\\CLSID\\{ED8E9135-BECA-458A-A317-74C48397089C}";
+// The registry view of the other build on 64-bit Windows (ignored on 32-bit
+// Windows, where there is only one view).
+constexpr REGSAM kOtherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
 
 // One key to write: its path below the root, and its default value (none
 // when null). `module` marks the key whose default value is the DLL's path.
@@ -46,8 +50,9 @@ const Entry kEntries[] = {
     {L"CLSID\\{ED8E9135-BECA-458A-A317-74C48397089C}\\Version", L"1.0", false},
 };
 
-// Keys removed on unregistration, each with all it contains.
-const wchar_t* const kRemoved[] = {kProgId, kIndependentProgId, kClassKey};
+// The ProgID keys, removed on unregistration with all they contain. Windows
+// shares them between the 32-bit and the 64-bit view; the class key is not.
+const wchar_t* const kProgIdKeys[] = {kProgId, kIndependentProgId};
 
 // Sets the thread locale to the system default and restores it when done.
 class ThreadLocaleScope {
@@ -63,18 +68,30 @@ private:
 
 HRESULT FromWin32(LSTATUS status) { return status == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(status); }
 
-// The root of the class entries: HKEY_CLASSES_ROOT, or the user's classes
-// (opened into `owner`, created when missing).
-HRESULT OpenRoot(bool perUser, UniqueRegKey* owner, HKEY* root) {
-    *root = HKEY_CLASSES_ROOT;
-    if (!perUser) return S_OK;
+// The root of the class entries, opened into `owner` (created when missing):
+// Software\Classes under HKEY_LOCAL_MACHINE machine-wide, under
+// HKEY_CURRENT_USER per user. Never HKEY_CLASSES_ROOT itself: that view lays
+// the user's classes over the machine's, so machine-wide work through it
+// would write into or delete a per-user registration.
+HRESULT OpenRoot(bool perUser, UniqueRegKey* owner) {
     HKEY key = nullptr;
-    const LSTATUS s = RegCreateKeyExW(HKEY_CURRENT_USER, kUserClasses, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                                      nullptr);
+    const LSTATUS s = RegCreateKeyExW(perUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, kClasses, 0, nullptr, 0,
+                                      KEY_ALL_ACCESS, nullptr, &key, nullptr);
     if (s != ERROR_SUCCESS) return FromWin32(s);
     owner->reset(key);
-    *root = key;
     return S_OK;
+}
+
+// True when the class key exists in the other build's registry view of the
+// same root: that build still needs the shared ProgID keys.
+bool OtherViewRegistersTheClass(bool perUser) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(perUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, kClassKeyUnderClasses, 0,
+                      KEY_READ | kOtherView, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
 }
 
 HRESULT SetString(HKEY key, const wchar_t* name, const wchar_t* text) {
@@ -112,30 +129,36 @@ HRESULT WriteClassEntries(HKEY root, const wchar_t* modulePath) {
     return hr;
 }
 
-HRESULT RemoveClassEntries(HKEY root) {
-    for (const wchar_t* path : kRemoved) {
-        const HRESULT hr = RemoveTree(root, path);
-        if (FAILED(hr)) return hr;
+// Removes the class key of this view, and the ProgIDs unless the other
+// view still registers the class.
+HRESULT RemoveClassEntries(HKEY root, bool perUser) {
+    const HRESULT hr = RemoveTree(root, kClassKey);
+    if (FAILED(hr) || OtherViewRegistersTheClass(perUser)) return hr;
+    for (const wchar_t* path : kProgIdKeys) {
+        const HRESULT removed = RemoveTree(root, path);
+        if (FAILED(removed)) return removed;
     }
     return S_OK;
 }
 
-// While it lives, HKEY_CLASSES_ROOT of this process stands for the user's
-// classes, so that type library registration lands there even where the
-// per-user functions of the system write machine-wide.
+// While it lives, HKEY_CLASSES_ROOT of this process stands for the chosen
+// root, so that the type library's entries land beside the class entries:
+// the system's functions write through HKEY_CLASSES_ROOT, and some of its
+// per-user functions write machine-wide.
 class ClassesRootOverride {
 public:
-    ClassesRootOverride(bool active, HKEY userClasses) : active_(active) {
-        if (active_) active_ = RegOverridePredefKey(HKEY_CLASSES_ROOT, userClasses) == ERROR_SUCCESS;
+    explicit ClassesRootOverride(HKEY root) {
+        active_ = RegOverridePredefKey(HKEY_CLASSES_ROOT, root) == ERROR_SUCCESS;
     }
     ~ClassesRootOverride() {
         if (active_) RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
     }
     ClassesRootOverride(const ClassesRootOverride&) = delete;
     ClassesRootOverride& operator=(const ClassesRootOverride&) = delete;
+    bool active() const { return active_; }
 
 private:
-    bool active_;
+    bool active_ = false;
 };
 
 using RegisterForUserFn = HRESULT(WINAPI*)(ITypeLib*, OLECHAR*, OLECHAR*);
@@ -199,13 +222,12 @@ HRESULT RegisterServer(bool perUser) {
     ThreadLocaleScope locale;
     std::wstring path = Module().ModulePath();
     if (path.empty()) return E_UNEXPECTED;
-    UniqueRegKey owner;
-    HKEY root = nullptr;
-    HRESULT hr = OpenRoot(perUser, &owner, &root);
-    if (SUCCEEDED(hr)) hr = WriteClassEntries(root, path.c_str());
+    UniqueRegKey root;
+    HRESULT hr = OpenRoot(perUser, &root);
+    if (SUCCEEDED(hr)) hr = WriteClassEntries(root.get(), path.c_str());
     if (SUCCEEDED(hr)) {
-        ClassesRootOverride redirect(perUser, root);
-        hr = RegisterTypeLibrary(perUser, path.data());
+        ClassesRootOverride redirect(root.get());
+        hr = redirect.active() ? RegisterTypeLibrary(perUser, path.data()) : E_UNEXPECTED;
     }
     return hr;
 }
@@ -214,13 +236,12 @@ HRESULT UnregisterServer(bool perUser) {
     ThreadLocaleScope locale;
     std::wstring path = Module().ModulePath();
     if (path.empty()) return E_UNEXPECTED;
-    UniqueRegKey owner;
-    HKEY root = nullptr;
-    HRESULT hr = OpenRoot(perUser, &owner, &root);
-    if (SUCCEEDED(hr)) hr = RemoveClassEntries(root);
+    UniqueRegKey root;
+    HRESULT hr = OpenRoot(perUser, &root);
+    if (SUCCEEDED(hr)) hr = RemoveClassEntries(root.get(), perUser);
     if (SUCCEEDED(hr)) {
-        ClassesRootOverride redirect(perUser, root);
-        hr = UnregisterTypeLibrary(perUser, path.data());
+        ClassesRootOverride redirect(root.get());
+        hr = redirect.active() ? UnregisterTypeLibrary(perUser, path.data()) : E_UNEXPECTED;
     }
     return hr;
 }

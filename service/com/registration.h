@@ -6,14 +6,18 @@
 namespace kestrix::com {
 
 // Writes the ProgIDs, the class key and the type library's registration.
-// Machine-wide under HKEY_CLASSES_ROOT; with `perUser` under
-// HKEY_CURRENT_USER\Software\Classes. The thread locale is 0x0800 for the
-// duration and restored afterwards. The first failing step ends it with its
-// HRESULT (entries written so far stay).
+// Machine-wide under HKEY_LOCAL_MACHINE\Software\Classes; with `perUser`
+// under HKEY_CURRENT_USER\Software\Classes. The type library step writes
+// into the same root (HKEY_CLASSES_ROOT of the process points there for its
+// duration). The thread locale is 0x0800 for the duration and restored
+// afterwards. The first failing step ends it with its HRESULT (entries
+// written so far stay).
 HRESULT RegisterServer(bool perUser);
 
 // Removes what RegisterServer writes, in the same root; the key "CLSID"
-// itself stays, and entries that are already gone are not a failure.
+// itself stays, and entries that are already gone are not a failure. The
+// ProgID keys, which 64-bit Windows shares between the 32-bit and 64-bit
+// views, stay while the other build still registers the class there.
 HRESULT UnregisterServer(bool perUser);
 
 }  // namespace kestrix::com

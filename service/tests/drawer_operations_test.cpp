@@ -1,6 +1,9 @@
 // OpenDrawer, WaitForDrawerClose and the sensor waits.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <string>
+
 #include "core_fixture.h"
 
 namespace kestrix_test {
@@ -128,6 +131,42 @@ TEST_F(DrawerTest, OpenDrawerBeepsUntilClosedWithAtLeast100MsBetween) {
     EXPECT_EQ(Core().WaitForDrawerClose(100, 440, 20, 350), kSuccess);
     ASSERT_EQ(beeper.calls.size(), 2u);
     EXPECT_EQ(beeper.calls[1].at_ms - beeper.calls[0].at_ms, 20u + 300u) << "350 ms: three polls";
+}
+
+}  // namespace
+}  // namespace kestrix_test
+
+namespace kestrix_test {
+namespace {
+
+// The alarm never blocks for a negative duration (about 49 days as an
+// unsigned number) and never asks the beeper for a frequency it refuses:
+// then it pauses silently for the duration instead. With BeepTimeout below
+// 100 and the drawer closed, exactly one alarm comes before the reading.
+TEST_F(DrawerTest, AlarmDurationIsNeverNegativeAndUnplayableFrequenciesPauseSilently) {
+    struct Case {
+        int32_t frequency, duration;
+        bool beeps;
+        uint32_t alarm_ms;
+    } cases[] = {
+        {440, -5, true, 0},   {440, INT32_MIN, true, 0}, {37, 20, true, 20}, {32767, 20, true, 20},
+        {36, 50, false, 50},  {32768, 50, false, 50},    {0, 50, false, 50}, {-1, -50, false, 0},
+    };
+    OpenRow9();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.frequency) + " Hz, " + std::to_string(c.duration) + " ms");
+        beeper.calls.clear();
+        const uint64_t t0 = clock.NowMs();
+        EXPECT_EQ(Core().WaitForDrawerClose(50, c.frequency, c.duration, 100), kSuccess);
+        EXPECT_EQ(clock.NowMs() - t0, c.alarm_ms + 100u) << "the alarm, then one reading";
+        if (c.beeps) {
+            ASSERT_EQ(beeper.calls.size(), 1u);
+            EXPECT_EQ(beeper.calls[0].frequency, static_cast<uint32_t>(c.frequency));
+            EXPECT_EQ(beeper.calls[0].duration, c.alarm_ms);
+        } else {
+            EXPECT_TRUE(beeper.calls.empty());
+        }
+    }
 }
 
 }  // namespace

@@ -130,6 +130,11 @@ public:
         return false;
     }
     void WaitDispatching() override {
+        {
+            std::unique_lock<std::mutex> lock(c_->m_);
+            if (set_) return;  // like the Windows wait: nothing runs once set
+        }
+        if (auto handler = c_->TakeDispatch()) handler();
         std::unique_lock<std::mutex> lock(c_->m_);
         c_->cv_.wait(lock, [&] { return set_; });
     }
@@ -138,6 +143,16 @@ private:
     FakeClock* c_;
     bool set_ = false;
 };
+
+void FakeClock::DispatchOnce(std::function<void()> handler) {
+    std::lock_guard<std::mutex> lock(dispatchM_);
+    dispatch_ = std::move(handler);
+}
+
+std::function<void()> FakeClock::TakeDispatch() {
+    std::lock_guard<std::mutex> lock(dispatchM_);
+    return std::exchange(dispatch_, nullptr);
+}
 
 void FakeClock::Attach(winio_sim::Machine* machine) {
     std::lock_guard<std::mutex> lock(m_);
@@ -296,6 +311,7 @@ bool FakeControlObject::WaitForEvents(size_t n) {
 
 bool FakeOperator::AskYesNo(const char16_t* caption, const char16_t* text) {
     boxes.push_back(Box{u"YesNo", caption, text});
+    if (onAsk) onAsk();
     if (answers.empty()) return false;
     const bool a = answers.front();
     answers.erase(answers.begin());

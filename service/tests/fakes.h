@@ -82,6 +82,10 @@ public:
     // Waits (real time, bounded) until exactly `n` threads are in a timed Wait.
     bool WaitForTimedWaiters(size_t n);
     uint64_t TotalSleptMs();
+    // Runs once, inside the next dispatching wait, as a window message
+    // dispatched there would (an application's handler re-entering the core).
+    void DispatchOnce(std::function<void()> handler);
+    std::function<void()> TakeDispatch();
 
     struct InFlight;  // per-thread mark, see fakes.cpp
 
@@ -98,6 +102,8 @@ private:
     uint64_t slept_ = 0;
     std::multiset<uint64_t> deadlines_;
     int inFlight_ = 0;
+    std::mutex dispatchM_;
+    std::function<void()> dispatch_;
 };
 
 // Real time, for the storm tests.
@@ -156,6 +162,7 @@ public:
     void ShowOk(const char16_t* caption, const char16_t* text) override;
 
     std::vector<bool> answers;          // consumed front to back
+    std::function<void()> onAsk;        // runs while the Yes/No box "is shown"
     std::function<void()> onOk;         // runs while the OK box "is shown"
     std::vector<Box> boxes;
 };

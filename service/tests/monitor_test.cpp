@@ -2,6 +2,12 @@
 // test, and the monitor has done its sampling before the step returns.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <dirent.h>
+#include <functional>
+#include <mutex>
 #include <thread>
 
 #include "core_fixture.h"
@@ -12,6 +18,25 @@ namespace {
 
 using namespace kestrix::opos;
 using Events = std::vector<int32_t>;
+
+// Threads of this process, as the system counts them.
+size_t ThreadsOfThisProcess() {
+    size_t n = 0;
+    if (DIR* d = opendir("/proc/self/task")) {
+        while (const dirent* e = readdir(d)) n += e->d_name[0] != '.';
+        closedir(d);
+    }
+    return n;
+}
+
+// Polls (real time, bounded) until `done` holds.
+bool WaitUntil(const std::function<bool()>& done) {
+    for (int i = 0; i < 1000; ++i) {
+        if (done()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
 
 class MonitorTest : public CoreTest {
 protected:
@@ -147,6 +172,90 @@ TEST_F(MonitorTest, DestroyingTheObjectInsideTheEventCallWaitsForTheThread) {
     ASSERT_TRUE(control.WaitForEvents(1));
     core.reset();
     EXPECT_EQ(clock.TimedWaiters(), 0u);
+}
+
+// A handler run while a method dispatches messages (its monitor stop, or a
+// box of the interactive check) closes the device: the method finishes, but
+// starts no monitor for the closed device. For the stop, the monitor is held
+// inside the event call until the application has handled the event, as a
+// control object does; so the stop has to dispatch.
+TEST_F(MonitorTest, MethodsThatDispatchStartNoMonitorForADeviceClosedMeanwhile) {
+    struct Case {
+        const char* name;
+        std::function<int32_t(kestrix::CCashDrawer_SOCore&)> method;
+        enum { InStop, InFirstBox, InOkBox } where;
+    } cases[] = {
+        {"OpenDrawer", [](auto& c) { return c.OpenDrawer(); }, Case::InStop},
+        {"external check", [](auto& c) { int32_t rc = -1; c.CheckHealth(kHealthExternal, &rc); return rc; },
+         Case::InStop},
+        {"interactive check, first box",
+         [](auto& c) { int32_t rc = -1; c.CheckHealth(kHealthInteractive, &rc); return rc; }, Case::InFirstBox},
+        {"interactive check, OK box",
+         [](auto& c) { int32_t rc = -1; c.CheckHealth(kHealthInteractive, &rc); return rc; }, Case::InOkBox},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        core.reset();
+        machine->close_drawer(0);
+        std::atomic<bool> inside{false}, handled{false};
+        control.onInvoke = [&](int32_t) {
+            inside = true;
+            while (!handled) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        };
+        OpenRow9();
+        auto close = [&] { EXPECT_EQ(Core().CloseService(), kSuccess); };
+        op.answers = {true};
+        op.onAsk = c.where == Case::InFirstBox ? std::function<void()>(close) : nullptr;
+        op.onOk = [&] {
+            machine->close_drawer(0);
+            if (c.where == Case::InOkBox) close();
+        };
+        if (c.where == Case::InStop) {
+            machine->open_by_hand(0);
+            clock.Sleep(300);  // the monitor sees the change and calls the control object
+            ASSERT_TRUE(WaitUntil([&] { return inside.load(); }));
+            clock.DispatchOnce([&] {
+                handled = true;  // the application handles the event...
+                close();         // ...and closes the device
+            });
+        } else {
+            handled = true;
+        }
+        EXPECT_EQ(c.method(Core()), kSuccess);
+        EXPECT_FALSE(Core().HasMonitorThread());
+        EXPECT_EQ(Number(kPidxState), kStateClosed);
+        EXPECT_FALSE(clock.TakeDispatch()) << "the handler ran";
+        control.onInvoke = nullptr;
+    }
+}
+
+// A control object that runs the application's handler on the monitor
+// thread, and the handler releases the object: the object is destroyed on
+// that thread, which then ends without touching it (ASan watches) and
+// without std::terminate.
+TEST_F(MonitorTest, DestroyedInsideTheEventCallTheMonitorEndsWithoutTouchingIt) {
+    OpenRow9();
+    const size_t threads = ThreadsOfThisProcess();
+    std::mutex m;
+    std::condition_variable cv;
+    bool destroyed = false;
+    control.onInvoke = [&](int32_t) {
+        std::lock_guard<std::mutex> lock(m);
+        if (!core) return;
+        EXPECT_TRUE(core->OnMonitorThread());
+        core.reset();
+        destroyed = true;
+        cv.notify_all();
+    };
+    machine->open_by_hand(0);
+    clock.Sleep(300);  // wakes the monitor without waiting for it
+    {
+        std::unique_lock<std::mutex> lock(m);
+        ASSERT_TRUE(cv.wait_for(lock, std::chrono::seconds(10), [&] { return destroyed; }));
+    }
+    EXPECT_TRUE(WaitUntil([&] { return ThreadsOfThisProcess() == threads - 1; })) << "the monitor ended";
+    clock.NowMs();  // the monitor's last use of the clock happened before this
+    EXPECT_EQ(control.Statuses(), Events{1});
 }
 
 TEST_F(MonitorTest, StopWakesTheMonitorAtOnce) {

@@ -32,10 +32,10 @@ TEST_F(PropertiesTest, UnhandledNumbersRead111AndLeaveResultCode) {
     EXPECT_EQ(Number(kPidxResultCode), kSuccess);
 }
 
-TEST_F(PropertiesTest, DataEventEnabledLeavesTheNumberAndSetsResultCode111) {
+TEST_F(PropertiesTest, DataEventEnabledReadsFalseAndSetsResultCode111) {
     int32_t v = -7;
     EXPECT_EQ(Core().GetPropertyNumber(kPidxDataEventEnabled, &v), PropStatus::Ok);
-    EXPECT_EQ(v, -7);
+    EXPECT_EQ(v, 0);
     EXPECT_EQ(Number(kPidxResultCode), kFailure);
 }
 

@@ -1,6 +1,8 @@
 // The Windows implementations of the service object's platform interfaces.
 #pragma once
 
+#include <windows.h>
+
 #include "platform.h"
 
 namespace kestrix::win32 {
@@ -20,11 +22,18 @@ public:
     std::unique_ptr<ILibrary> Load(const char16_t* path) override;
 };
 
-// MessageBoxW without owner window and without icon.
+// MessageBoxW without owner window and without icon, topmost and in front.
 class MessageBoxOperator final : public IOperator {
 public:
+    // The system's MessageBoxW, or a stand-in that sees the exact arguments.
+    using ShowFn = int(WINAPI*)(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
+    explicit MessageBoxOperator(ShowFn show = &MessageBoxW) : show_(show) {}
+
     bool AskYesNo(const char16_t* caption, const char16_t* text) override;
     void ShowOk(const char16_t* caption, const char16_t* text) override;
+
+private:
+    ShowFn show_;
 };
 
 class SystemBeeper final : public IBeeper {

@@ -24,26 +24,28 @@ public:
     // control object that posts the status event to this thread's hidden
     // window and holds the monitor until it has been handled gets its answer.
     // Messages already in the queue count too, even when the application has
-    // looked at the queue before (MWMO_INPUTAVAILABLE).
+    // looked at the queue before (MWMO_INPUTAVAILABLE). The event is looked at
+    // before every message, so nothing is dispatched once it is set: every
+    // message run here may re-enter the caller.
     void WaitDispatching() override {
         HANDLE h = event_.get();
         if (!h) return;
         bool quit = false;
         WPARAM quit_code = 0;
         for (;;) {
-            MSG msg;
-            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                if (msg.message == WM_QUIT) {
-                    // Kept for the thread's own message loop, after the wait.
-                    quit = true;
-                    quit_code = msg.wParam;
-                    continue;
-                }
-                TranslateMessage(&msg);
-                DispatchMessageW(&msg);
-            }
+            // The event comes first: with both ready the wait answers index 0.
             const DWORD r = MsgWaitForMultipleObjectsEx(1, &h, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
             if (r != WAIT_OBJECT_0 + 1) break;  // set, or the wait itself failed
+            MSG msg;
+            if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) continue;
+            if (msg.message == WM_QUIT) {
+                // Kept for the thread's own message loop, after the wait.
+                quit = true;
+                quit_code = msg.wParam;
+                continue;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
         }
         if (quit) PostQuitMessage(static_cast<int>(quit_code));
     }

@@ -27,12 +27,19 @@ struct ComEnvironment : ::testing::Environment {
 
 }  // namespace
 
-std::wstring KestrixDll() {
-    const std::string unix_path = KESTRIX_DLL_PATH;
+namespace {
+std::wstring WindowsPath(const std::string& unix_path) {
     std::wstring w(L"Z:");
     for (char c : unix_path) w += c == '/' ? L'\\' : static_cast<wchar_t>(c);
     return w;
 }
+}  // namespace
+
+std::wstring KestrixDll() { return WindowsPath(KESTRIX_DLL_PATH); }
+
+#ifdef _WIN64
+std::wstring KestrixDll32() { return WindowsPath(KESTRIX_DLL32_PATH); }
+#endif
 
 std::string BenchName() { return "com-wine-" + std::to_string(GetCurrentProcessId()); }
 

@@ -14,6 +14,11 @@ namespace kestrix_com_test {
 
 // Kestrix.dll of this tree, as a Windows path.
 std::wstring KestrixDll();
+#ifdef _WIN64
+// The 32-bit build's Kestrix.dll beside this tree (win32/product), as a
+// Windows path; the file may be absent.
+std::wstring KestrixDll32();
+#endif
 // The bench's name in this process (and in its children, via WINIO_SIM).
 std::string BenchName();
 

@@ -157,7 +157,7 @@ TEST_F(ServiceObject, ResultCodesThroughTheVtable) {
 
     LONG number = -7;
     EXPECT_EQ(so->GetPropertyNumber(2, &number), S_OK);
-    EXPECT_EQ(number, -7) << "DataEventEnabled leaves the out-parameter";
+    EXPECT_EQ(number, 0) << "DataEventEnabled reads False";
     EXPECT_EQ(Number(6), 111);
     EXPECT_EQ(Number(5), 111) << "not handled";
     EXPECT_EQ(Number(8), 1005019);
@@ -214,13 +214,37 @@ TEST_F(ServiceObject, NullOutParametersAreRefused) {
     EXPECT_EQ(Number(6), 101);
 }
 
-TEST_F(ServiceObject, DeclinedInteractiveCheckLeavesTheResultUnwritten) {
+// Results that the methods once left unwritten have defined values, through
+// the vtable (seeded to prove the write) and through IDispatch, where the
+// caller only sees what the dispatcher's own temporary holds: a declined
+// interactive check gives the unchanged ResultCode, DataEventEnabled 0.
+TEST_F(ServiceObject, OnceUnwrittenResultsAreDefinedThroughTheVtableAndIDispatch) {
     ASSERT_EQ(Open(&control), 0);
-    kestrix_test::BoxAnswerer no(L"Cash Drawer Chek Health Interactive", IDNO);
     LONG rc = -7;
-    EXPECT_EQ(so->CheckHealth(3, &rc), S_OK);
-    EXPECT_TRUE(no.Join());
-    EXPECT_EQ(rc, -7);
+    ASSERT_EQ(so->CheckHealth(7, &rc), S_OK);
+    ASSERT_EQ(rc, 106);  // a ResultCode that no default value matches
+    for (bool by_name : {false, true}) {
+        SCOPED_TRACE(by_name ? "IDispatch" : "vtable");
+        kestrix_test::BoxAnswerer no(L"Cash Drawer Chek Health Interactive", IDNO);
+        LONG declined = -7;
+        if (by_name) {
+            declined = CallForLong(L"CheckHealth", {I4(3)});
+        } else {
+            EXPECT_EQ(so->CheckHealth(3, &declined), S_OK);
+        }
+        EXPECT_TRUE(no.Join());
+        EXPECT_EQ(declined, 106);
+        EXPECT_EQ(Number(6), 106) << "ResultCode unchanged";
+        LONG data_events = -7;
+        if (by_name) {
+            data_events = CallForLong(L"GetPropertyNumber", {I4(2)});
+        } else {
+            EXPECT_EQ(so->GetPropertyNumber(2, &data_events), S_OK);
+        }
+        EXPECT_EQ(data_events, 0);
+        EXPECT_EQ(Number(6), 111);
+        ASSERT_EQ(so->CheckHealth(7, &rc), S_OK);
+    }
     EXPECT_EQ(so->CloseService(&rc), S_OK);
 }
 

@@ -116,6 +116,20 @@ TEST_F(Registration, PerUserUnregistrationLeavesMachineEntriesAlone) {
     ExpectFullSet(kMachine);
 }
 
+// The converse: machine-wide work goes to the machine's classes only, even
+// while a per-user registration exists (HKEY_CLASSES_ROOT would show the
+// user's keys over the machine's and write or delete those).
+TEST_F(Registration, MachineWideWorkLeavesPerUserEntriesAlone) {
+    ASSERT_EQ(Regsvr32(L"/u"), 0);
+    ASSERT_EQ(Regsvr32(L"/n /i:user"), 0);
+    ASSERT_EQ(Regsvr32(L""), 0);
+    ExpectFullSet(kMachine);
+    ExpectFullSet(kUser);
+    ASSERT_EQ(Regsvr32(L"/u"), 0);
+    ExpectNoneOf(kMachine);
+    ExpectFullSet(kUser);
+}
+
 TEST_F(Registration, AlmostUserRegistersMachineWide) {
     for (const wchar_t* argument : {L"/n /i:users", L"/n /i:\"user \"", L"/n /i:use"}) {
         SCOPED_TRACE(std::string(argument, argument + wcslen(argument)));
@@ -125,6 +139,89 @@ TEST_F(Registration, AlmostUserRegistersMachineWide) {
         EXPECT_FALSE(Registered(kUser));
     }
 }
+
+#ifdef _WIN64
+// 64-bit Windows shares the ProgID keys between the 32-bit and the 64-bit
+// view, but not the class key. Unregistering one build keeps the ProgIDs as
+// long as the other view still registers the class.
+const REGSAM kView32 = KEY_WOW64_32KEY;
+
+bool ProgIdsPresent() {
+    return KeyExists(HKEY_LOCAL_MACHINE, kMachine.path(L"Norvane.CashDrawer.1")) &&
+           KeyExists(HKEY_LOCAL_MACHINE, kMachine.path(L"Norvane.CashDrawer"));
+}
+bool ClassIn32BitView() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kMachine.path(kClassKey).c_str(), 0, KEY_READ | kView32, &key) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
+}
+
+// The 32-bit build's class key as its registration writes it, in the 32-bit
+// view; for machines that cannot run the 32-bit build itself.
+void Write32BitClassKey(const std::wstring& dll) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kMachine.path(kClassKey + L"\\InprocServer32").c_str(), 0, nullptr,
+                              0, KEY_ALL_ACCESS | kView32, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(dll.c_str()),
+                   static_cast<DWORD>((dll.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+}
+void Delete32BitClassKey() {
+    HKEY classes = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kMachine.path(L"CLSID").c_str(), 0, KEY_ALL_ACCESS | kView32, &classes) ==
+        ERROR_SUCCESS) {
+        RegDeleteTreeW(classes, L"{ED8E9135-BECA-458A-A317-74C48397089C}");
+        RegCloseKey(classes);
+    }
+}
+
+// The order of unregistering either build, with the other one's class key
+// standing in the 32-bit view or not.
+TEST_F(Registration, ProgIdsStayWhileTheOtherViewRegistersTheClass) {
+    ASSERT_EQ(Regsvr32(L""), 0);
+    Write32BitClassKey(L"C:\\kestrix32\\Kestrix.dll");
+    ASSERT_TRUE(ClassIn32BitView());
+    ASSERT_EQ(Regsvr32(L"/u"), 0);
+    EXPECT_FALSE(Registered(kMachine));
+    EXPECT_TRUE(ProgIdsPresent()) << "the 32-bit build still needs them";
+    EXPECT_TRUE(ClassIn32BitView());
+    Delete32BitClassKey();
+    ASSERT_EQ(Regsvr32(L""), 0);
+    ASSERT_EQ(Regsvr32(L"/u"), 0);
+    EXPECT_FALSE(ProgIdsPresent()) << "no view registers the class any more";
+}
+
+// Both builds registered by their own regsvr32 in one 64-bit prefix.
+TEST_F(Registration, BothBuildsInOnePrefixShareTheProgIds) {
+    const std::wstring dll32 = KestrixDll32();
+    if (GetFileAttributesW(dll32.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        GTEST_SKIP() << "the 32-bit build's Kestrix.dll is absent (build the win32 tree first)";
+    }
+    const std::wstring regsvr32 = L"C:\\windows\\syswow64\\regsvr32.exe /s ";
+    ASSERT_EQ(Regsvr32(L""), 0);
+    const int registered32 = RunProcess(regsvr32 + L"\"" + dll32 + L"\"");
+    if (registered32 != 0 && !ClassIn32BitView()) {
+        GTEST_SKIP() << "this machine cannot run the 32-bit regsvr32 (exit code " << registered32 << ")";
+    }
+    ASSERT_EQ(registered32, 0);
+    EXPECT_EQ(StringValue(HKEY_LOCAL_MACHINE, kMachine.path(L"Wow6432Node\\" + kClassKey + L"\\InprocServer32")),
+              dll32);
+    ASSERT_EQ(Regsvr32(L"/u"), 0);
+    EXPECT_TRUE(ProgIdsPresent()) << "the 32-bit build still needs them";
+    ASSERT_EQ(Regsvr32(L""), 0);
+    ASSERT_EQ(RunProcess(regsvr32 + L"/u \"" + dll32 + L"\""), 0);
+    EXPECT_FALSE(ClassIn32BitView());
+    EXPECT_TRUE(ProgIdsPresent()) << "the 64-bit build still needs them";
+    ExpectFullSet(kMachine);
+    ASSERT_EQ(Regsvr32(L"/u"), 0);
+    EXPECT_FALSE(ProgIdsPresent());
+}
+#endif
 
 }  // namespace
 }  // namespace kestrix_com_test

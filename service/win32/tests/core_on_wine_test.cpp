@@ -214,14 +214,15 @@ TEST_F(CoreOnWine, InteractiveHealthCheckAsksTheOperatorTwice) {
     EXPECT_TRUE(core->HasMonitorThread()) << "the monitor runs again";
 }
 
-TEST_F(CoreOnWine, InteractiveHealthCheckDeclinedWritesNothing) {
+TEST_F(CoreOnWine, InteractiveHealthCheckDeclinedChangesNothing) {
     OpenClaimEnable();
     EXPECT_EQ(core->CheckHealth(1, nullptr), true);
     BoxAnswerer no(L"Cash Drawer Chek Health Interactive", IDNO);
     int32_t rc = -7;
     EXPECT_FALSE(core->CheckHealth(3, &rc));
     EXPECT_TRUE(no.Join());
-    EXPECT_EQ(rc, -7);
+    EXPECT_EQ(rc, 0) << "the unchanged ResultCode";
+    EXPECT_EQ(Number(6), 0);
     EXPECT_EQ(Text(1000001), u"Internal HCheck : Successful");
     EXPECT_EQ(machine->drawer(0).releases, 0u);
 }

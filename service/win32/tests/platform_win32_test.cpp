@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <atomic>
+#include <string>
+#include <vector>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -146,6 +148,28 @@ TEST(SystemClockTest, DispatchingWaitServesMessagesTheQueueAlreadyHeld) {
     DestroyWindow(hwnd);
 }
 
+// A signal already set: the wait returns without running any message, since
+// every message run there may re-enter the waiting method.
+TEST(SystemClockTest, DispatchingWaitRunsNothingOnceTheSignalIsSet) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = CountingWindowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"KxDispatchSetTest";
+    RegisterClassW(&wc);
+    HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    ASSERT_TRUE(hwnd);
+    const int before = g_handled.load();
+    SystemClock clock;
+    auto signal = clock.MakeSignal();
+    PostMessageW(hwnd, WM_APP, 0, 0);
+    signal->Set();
+    signal->WaitDispatching();
+    EXPECT_EQ(g_handled.load(), before);
+    MSG msg;
+    EXPECT_TRUE(PeekMessageW(&msg, hwnd, WM_APP, WM_APP, PM_REMOVE)) << "still queued for the thread's own loop";
+    DestroyWindow(hwnd);
+}
+
 TEST(SystemClockTest, DispatchingWaitKeepsAQuitMessageForTheThreadsOwnLoop) {
     SystemClock clock;
     auto signal = clock.MakeSignal();
@@ -161,25 +185,65 @@ TEST(SystemClockTest, DispatchingWaitKeepsAQuitMessageForTheThreadsOwnLoop) {
     EXPECT_EQ(msg.wParam, 7u);
 }
 
-TEST(MessageBoxOperatorTest, AsksWithoutIconAndReportsTheAnswer) {
+// What the operator asks the system for: no owner, no icon, topmost and in
+// front, so that a full-screen, topmost POS application cannot hide the box.
+struct ShownBox {
+    HWND owner;
+    std::wstring text, caption;
+    UINT type;
+};
+std::vector<ShownBox> g_shown;
+int WINAPI RecordBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
+    g_shown.push_back({owner, text, caption, type});
+    return IDYES;
+}
+
+TEST(MessageBoxOperatorTest, BoxesAreOwnerlessIconlessTopmostAndInFront) {
+    g_shown.clear();
+    kestrix::win32::MessageBoxOperator op(&RecordBox);
+    EXPECT_TRUE(op.AskYesNo(u"Caption", u"Question"));
+    op.ShowOk(u"Caption", u"Notice");
+    ASSERT_EQ(g_shown.size(), 2u);
+    const UINT expected[] = {MB_YESNO | MB_TOPMOST | MB_SETFOREGROUND, MB_OK | MB_TOPMOST | MB_SETFOREGROUND};
+    const wchar_t* texts[] = {L"Question", L"Notice"};
+    for (size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(g_shown[i].owner, nullptr);
+        EXPECT_EQ(g_shown[i].type, expected[i]);
+        EXPECT_EQ(g_shown[i].text, texts[i]);
+        EXPECT_EQ(g_shown[i].caption, L"Caption");
+    }
+}
+
+// The real boxes: the text as given, no icon, no owner, in front. (Wine's
+// boxes do not take the topmost flag over into the window's style.)
+TEST(MessageBoxOperatorTest, AsksWithoutIconInFrontAndReportsTheAnswer) {
     kestrix::win32::MessageBoxOperator op;
-    {
-        BoxAnswerer yes(L"Kx Operator Test", IDYES);
-        EXPECT_TRUE(op.AskYesNo(u"Kx Operator Test", u"Line one\r\n line two"));
-        ASSERT_TRUE(yes.Join());
-        EXPECT_EQ(yes.text(), L"Line one\r\n line two");
-        EXPECT_FALSE(yes.had_icon());
-    }
-    {
-        BoxAnswerer no(L"Kx Operator Test", IDNO);
-        EXPECT_FALSE(op.AskYesNo(u"Kx Operator Test", u"Again?"));
-        ASSERT_TRUE(no.Join());
-    }
-    {
-        BoxAnswerer ok(L"Kx Operator Ok", IDOK);
-        op.ShowOk(u"Kx Operator Ok", u"Close it");
-        ASSERT_TRUE(ok.Join());
-        EXPECT_EQ(ok.text(), L"Close it");
+    struct Case {
+        bool ask;
+        const wchar_t* caption;
+        const wchar_t* text;
+        int button;
+        bool answer;
+    } cases[] = {
+        {true, L"Kx Operator Test", L"Line one\r\n line two", IDYES, true},
+        {true, L"Kx Operator Test", L"Again?", IDNO, false},
+        {false, L"Kx Operator Ok", L"Close it", IDOK, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.text, c.text + wcslen(c.text)));
+        BoxAnswerer answerer(c.caption, c.button);
+        const auto* caption = reinterpret_cast<const char16_t*>(c.caption);
+        const auto* text = reinterpret_cast<const char16_t*>(c.text);
+        if (c.ask) {
+            EXPECT_EQ(op.AskYesNo(caption, text), c.answer);
+        } else {
+            op.ShowOk(caption, text);
+        }
+        ASSERT_TRUE(answerer.Join());
+        EXPECT_EQ(answerer.text(), c.text);
+        EXPECT_FALSE(answerer.had_icon());
+        EXPECT_FALSE(answerer.had_owner());
+        EXPECT_TRUE(answerer.was_foreground());
     }
 }
 

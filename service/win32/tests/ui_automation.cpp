@@ -23,6 +23,8 @@ void BoxAnswerer::Run() {
             GetDlgItemTextW(box, 0xFFFF, buf, 1024);
             text_ = buf;
             style_ = GetWindowLongW(box, GWL_STYLE);
+            had_owner_ = GetWindow(box, GW_OWNER) != nullptr;
+            was_foreground_ = GetForegroundWindow() == box;
             // The icon of a message box is a static control with ID 0x0014.
             had_icon_ = GetDlgItem(box, 0x0014) != nullptr && IsWindowVisible(GetDlgItem(box, 0x0014));
             if (before_press_) before_press_();

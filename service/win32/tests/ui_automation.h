@@ -26,6 +26,9 @@ public:
     const std::wstring& text() const { return text_; }
     LONG style() const { return style_; }
     bool had_icon() const { return had_icon_; }
+    bool had_owner() const { return had_owner_; }
+    // The box was the foreground window when found.
+    bool was_foreground() const { return was_foreground_; }
 
 private:
     void Run();
@@ -37,6 +40,8 @@ private:
     std::wstring text_;
     LONG style_ = 0;
     bool had_icon_ = false;
+    bool had_owner_ = false;
+    bool was_foreground_ = false;
     bool answered_ = false;
     std::thread thread_;
 };
