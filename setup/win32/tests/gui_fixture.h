@@ -1,6 +1,6 @@
-// What the GUI tests of Trellup.exe share: the running utility, the
-// selection of a device, the log read back as it grows, message boxes,
-// pixels, screenshots and the bench's command-line tools.
+// What GUI tests of Trellup.exe share: starting it, selecting a device,
+// waiting for log lines, the device menu, message boxes, pixels, screenshots
+// and the bench's command-line tools.
 #pragma once
 
 #include <windows.h>
@@ -25,73 +25,58 @@ protected:
         ASSERT_NE(item, nullptr);
         ASSERT_TRUE(app.ClickTreeItem(IDC_TreeView1, item));
     }
-
-    // Open, Claim and DeviceEnabled of the selected device, each checked.
     void OpenClaimEnable() {
         app.Click(IDC_cmdOpen);
-        ASSERT_TRUE(WaitForLogLine(L"Open : [0] Success"));
         app.Click(IDC_cmdClaim);
         ASSERT_TRUE(WaitForLogLine(L"Claim : [0] Success"));
         app.Click(IDC_cmdEnable);
         ASSERT_EQ(app.Text(IDC_DeviceEnabled), L"True");
     }
 
-    // Waits up to 10 s for a log line equal to `line`, then until the
-    // utility has finished handling it (its refresh included).
+    // Waits up to 10 s for the line, then until the utility has handled it.
     bool WaitForLogLine(const std::wstring& line) const {
         for (int i = 0; i < 200; ++i) {
             for (const std::wstring& l : app.ListItems(IDC_List1)) {
-                if (l == line) {
-                    app.Sync();
-                    return true;
-                }
+                if (l != line) continue;
+                app.Sync();
+                return true;
             }
             Sleep(50);
         }
         return false;
     }
-    std::wstring LastLogLine() const {
-        const auto lines = app.ListItems(IDC_List1);
-        return lines.empty() ? std::wstring() : lines.back();
-    }
 
-    // Right-clicks a device and chooses entry `index` (1 for the first) of
-    // its menu with the keyboard.
+    // Right-clicks a device and chooses entry `index` (from 1) of its menu.
     void DeviceMenu(const std::wstring& cls, const std::wstring& device, int index) {
-        HTREEITEM item = app.FindTreeItem(IDC_TreeView1, cls, device);
-        ASSERT_NE(item, nullptr);
-        ASSERT_TRUE(app.ClickTreeItem(IDC_TreeView1, item, true));
+        ASSERT_TRUE(app.ClickTreeItem(IDC_TreeView1, app.FindTreeItem(IDC_TreeView1, cls, device), true));
         Sleep(500);
         std::vector<WORD> keys(static_cast<size_t>(index), VK_DOWN);
         keys.push_back(VK_RETURN);
         trellup_driver::Trellup::PressKeys(keys);
     }
 
-    // Waits for the box, checks its text, saves a screenshot `shot` when
-    // given, presses `button`.
+    // Waits for the box, checks it, saves screenshot `shot` if given, and
+    // presses `button`.
     void ExpectBox(const std::wstring& caption, const std::wstring& text, bool icon, int button = IDOK,
                    const char* shot = nullptr) {
         trellup_driver::MessageBoxSeen box;
-        ASSERT_TRUE(trellup_driver::WaitForBox(caption, &box)) << "no box \"" << Narrow(caption) << '"';
-        EXPECT_EQ(box.text, text) << Narrow(caption);
-        EXPECT_EQ(box.has_icon, icon) << Narrow(caption);
+        ASSERT_TRUE(trellup_driver::WaitForBox(caption, &box)) << "no box " << caption;
+        EXPECT_EQ(box.text, text);
+        EXPECT_EQ(box.has_icon, icon);
         if (shot != nullptr) {
-            Sleep(300);  // drawn
+            Sleep(300);
             Shot(shot);
         }
         ASSERT_TRUE(trellup_driver::AnswerBox(box, button));
     }
 
-    // A control's background, sampled inside its left and right ends where
-    // no text is drawn; both must be `colour`.
+    // The background inside both ends of a control, where no text is drawn.
     void ExpectBackground(int id, COLORREF colour) const {
         const RECT rc = app.ClientRect(id);
-        const int w = rc.right - rc.left, h = rc.bottom - rc.top;
-        EXPECT_EQ(app.Pixel(id, 3, 3), colour) << "control " << id;
-        EXPECT_EQ(app.Pixel(id, w - 4, h - 4), colour) << "control " << id;
+        EXPECT_EQ(app.Pixel(id, 3, 3), colour) << id;
+        EXPECT_EQ(app.Pixel(id, rc.right - rc.left - 4, rc.bottom - rc.top - 4), colour) << id;
     }
     bool Checked(int id) const { return SendMessageW(app.Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
-
     void Shot(const char* name) { trellup_driver::SaveScreenshot(ScreenshotPath(name)); }
 
     // Runs a bench tool to its end; its exit code, or -1.
@@ -111,8 +96,6 @@ protected:
         CloseHandle(pi.hProcess);
         return static_cast<int>(code);
     }
-
-    static std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
 
     trellup_driver::Trellup app;
 };
