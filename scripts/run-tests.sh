@@ -8,6 +8,8 @@ presets=("$@")
 [ ${#presets[@]} -gt 0 ] || presets=(native native-tsan win32 win64)
 build_failed=0
 for p in "${presets[@]}"; do
+  # No report of an earlier run may count for this one.
+  rm -rf "build/$p/test-reports"
   if ! scripts/build.sh "$p"; then
     echo "build of $p failed" >&2
     build_failed=$((build_failed + 1))

@@ -282,6 +282,8 @@ private:
 
     // First failed read of the refresh in progress.
     std::string refresh_failure_;
+    // True while ShowTracksToRead sets the track boxes.
+    bool showing_tracks_ = false;
 };
 
 }  // namespace trellup

@@ -1,23 +1,10 @@
 // frmMain: the cash drawer panel, its status events and the health checks.
 #include "frm_main.h"
 #include "opos_texts.h"
+#include "panel_texts.h"
 #include "utility_state.h"
 
 namespace trellup {
-namespace {
-
-std::string BoolText(bool value) { return value ? "True" : "False"; }
-
-std::string PowerReportingText(int32_t value) {
-    switch (value) {
-    case 0: return "None";
-    case 1: return "Standard";
-    case 2: return "Advanced";
-    default: return "";
-    }
-}
-
-}  // namespace
 
 void frmMain::cmdFire_Click() {
     if (!CallCode(OPOSCashDrawer1.get(), "OpenDrawer", "OpenDrawer", {}, &m_ResultCode)) return;
@@ -38,12 +25,21 @@ void frmMain::cmdWaitCashDrawerClose_Click() {
         "If you not close the cash drawer more then 10 sec,\n"
         "You will heart the alarm until you close the cash drawer.",
         mb::kOk | mb::kIconInformation, "Message");
-    if (!CallCode(drawer, "WaitDrawerClose", "WaitForDrawerClose",
-                  {OposValue::Long(10000), OposValue::Long(1000), OposValue::Long(1000), OposValue::Long(2000)},
-                  &m_ResultCode)) {
-        return;
+    bool answered;
+    {
+        // The window takes no input until the drawer is closed, also when a
+        // service object dispatches messages while it waits.
+        struct Blocked {
+            CaptionedModel& window;
+            explicit Blocked(CaptionedModel& w) : window(w) { window.SetEnabled(false); }
+            ~Blocked() { window.SetEnabled(true); }
+        } blocked(Form);
+        answered = CallCode(drawer, "WaitDrawerClose", "WaitForDrawerClose",
+                            {OposValue::Long(10000), OposValue::Long(1000), OposValue::Long(1000),
+                             OposValue::Long(2000)},
+                            &m_ResultCode);
     }
-    LogResult("WaitDrawerClose");
+    if (answered) LogResult("WaitDrawerClose");
 }
 
 void frmMain::cmdCashDrawerCap_Click() {

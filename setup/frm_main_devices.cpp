@@ -1,11 +1,83 @@
 // frmMain: the device commands create, delete and property.
+#include <algorithm>
+#include <cstdint>
+
+#include "ascii_case.h"
 #include "frm_main.h"
+#include "number_text.h"
+#include "store/cash_drawer_device.h"
+#include "store/mod_ini.h"
+#include "store/mod_registry.h"
 #include "utility_state.h"
 
 namespace trellup {
+namespace {
 
-void frmMain::AddNewDevice() {}
-void frmMain::DeleteDevice() {}
-void frmMain::DeviceProperty() {}
+constexpr const char* kNamePrefix = "NVCD";
+constexpr size_t kNamePrefixLength = 4;
+
+bool Listed(const std::vector<std::string>& names, const std::string& name) {
+    return std::any_of(names.begin(), names.end(), [&](const std::string& n) { return SameIgnoringCase(n, name); });
+}
+
+// The name for a new cash drawer: "NVCD" and one more than the largest
+// number of the listed names that begin with "NVCD" (case matters), 1 when
+// there is none. A name's number is the number its rest begins with, rounded
+// half to even; numbers are 16-bit. When the next number would not fit,
+// the first "NVCD<n>" (n from 1) that no listed name takes, in any letter
+// case, is proposed instead.
+std::string NewCashDrawerName(const std::vector<std::string>& names) {
+    int16_t largest = 0;
+    bool beyond = false;
+    for (const std::string& name : names) {
+        if (name.compare(0, kNamePrefixLength, kNamePrefix) != 0) continue;
+        const double value = LeadingNumber(name.substr(kNamePrefixLength));
+        int16_t number;
+        if (RoundToInt16(value, &number)) {
+            largest = std::max(largest, number);
+        } else if (value > 0) {
+            beyond = true;  // past 32767: no next number
+        }
+    }
+    if (!beyond && largest < INT16_MAX) return kNamePrefix + std::to_string(largest + 1);
+    for (size_t n = 1;; ++n) {
+        std::string name = kNamePrefix + std::to_string(n);
+        if (!Listed(names, name)) return name;
+    }
+}
+
+}  // namespace
+
+void frmMain::AddNewDevice() {
+    gEditDevice.DeviceName = NewCashDrawerName(m_CashDrawerNames);
+    gEditDevice.ConnectorPinNo = 2;
+    gEditDevice.OpenStatusPhase = 1;
+    gEditDevice.PulseOnTime = 100;
+    gEditDevice.Timeout = 2500;
+    gSettingMode = kSettingCreate;
+    shell_.ShowSettingDialog();
+    // Confirmed or cancelled, the tree is built again.
+    GetOPOSClass();
+}
+
+void frmMain::DeleteDevice() {
+    // Only a device node names an entry; a class node (no parent) would name
+    // the class key itself.
+    if (!gPopupNode.valid || gPopupNode.parent_text.empty()) return;
+    const std::string cls = gPopupNode.parent_text;
+    const std::string device = gPopupNode.text;
+    const int answer =
+        shell_.MsgBox("Are you sure you want to delete all setting information about\n\r" + cls + "\\" + device,
+                      mb::kYesNo | mb::kIconInformation | mb::kDefaultButton2, "Delete " + cls + " Device");
+    if (answer != mb::kIdYes) return;
+    modRegistry::DeleteRegKey(store_, std::string(kOposRoot) + "\\" + cls, device);
+    GetOPOSClass();
+}
+
+void frmMain::DeviceProperty() {
+    CopyCurDeviceToEdit();
+    gSettingMode = kSettingProperty;
+    shell_.ShowSettingDialog();
+}
 
 }  // namespace trellup

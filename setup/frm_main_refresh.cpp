@@ -3,6 +3,7 @@
 
 #include "frm_main.h"
 #include "opos_texts.h"
+#include "panel_texts.h"
 #include "utility_state.h"
 
 namespace trellup {
@@ -16,8 +17,6 @@ std::string HexStatus(HResult hr) {
 namespace {
 
 bool Usable(const IOposControl* object) { return object != nullptr && object->CreateResult() == kOk; }
-
-std::string BoolText(bool value) { return value ? "True" : "False"; }
 
 }  // namespace
 

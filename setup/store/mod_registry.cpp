@@ -33,11 +33,6 @@ private:
     int32_t result_;
 };
 
-// A single key name: not empty, no path separator, no NUL.
-bool IsKeyName(const std::string& name) {
-    return !name.empty() && name.find('\\') == std::string::npos && name.find('\0') == std::string::npos;
-}
-
 bool IsDeviceKey(const std::string& cls, const std::string& device) {
     return IsKeyName(cls) && IsKeyName(device);
 }
@@ -64,6 +59,10 @@ int32_t SetValue(const StorePlatform& p, const std::string& cls, const std::stri
 }
 
 }  // namespace
+
+bool IsKeyName(const std::string& name) {
+    return !name.empty() && name.find('\\') == std::string::npos && name.find('\0') == std::string::npos;
+}
 
 std::string DeviceKeyPath(const std::string& cls, const std::string& device) {
     return std::string(kOposRoot) + "\\" + cls + "\\" + device;

@@ -18,6 +18,11 @@ constexpr const char* kOposRoot = "SOFTWARE\\OLEforRetail\\ServiceOPOS";
 
 namespace modRegistry {
 
+// Whether the store takes `name` as the name of one key: not empty, no
+// backslash (a path separator), no NUL. Class and device names that fail it
+// are refused by every function below.
+bool IsKeyName(const std::string& name);
+
 // "SOFTWARE\OLEforRetail\ServiceOPOS\<cls>\<device>".
 std::string DeviceKeyPath(const std::string& cls, const std::string& device);
 

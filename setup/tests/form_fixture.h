@@ -1,10 +1,11 @@
-// The main form over fakes: an in-memory registry, OPOS.INI, a scripted
-// shell and scripted control objects. Each test starts from the utility's
-// start state.
+// The main form and the property dialog over fakes: an in-memory registry,
+// OPOS.INI, a scripted shell and scripted control objects. Each test starts
+// from the utility's start state.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "fakes/fake_opos_control.h"
 #include "fakes/fake_profile.h"
 #include "fakes/fake_registry.h"
+#include "dialogs/frm_setting.h"
 #include "fakes/fake_shell.h"
 #include "frm_main.h"
 #include "store/mod_registry.h"
@@ -31,11 +33,43 @@ protected:
     }
     void AddClass(const std::string& cls) { registry.PutKey(std::string(kOposRoot) + "\\" + cls); }
 
-    // Creates the form and runs its start-up.
+    // OPOS.INI beside the program.
+    void PutIni(const std::string& contents) { profile.PutFile("C:\\Trellup\\OPOS.INI", contents); }
+    // Three hardware models: a usual one, the bench's, and one whose
+    // section lacks "PulseOnTime" and has OpenStatusPhase 5.
+    void PutModels(const std::string& version = "V1.0", const std::string& bench_pulse = "150") {
+        PutIni("[device]\ncount=3\nvesrion=" + version +
+               "\ndevice1=NV210_PORT1\ndevice2=BENCH\ndevice3=NOPULSE\n"
+               "[NV210_PORT1]\nMaster=NV-210 board, drawer port 1\nSOName=Norvane.CashDrawer\n"
+               "SODescription=Norvane OPOS Cash Drawer Service Object\nDeviceDesc=Port 1 of the NV-210\n"
+               "MasterValue=1\nCheckStatusPeriod=300\nConnectorPinNo=1\nOpenStatusPhase=1\nPulseOnTime=100\n"
+               "Timeout=2000\n"
+               "[BENCH]\nMaster=Bench simulated terminal\nSOName=Norvane.CashDrawer\n"
+               "SODescription=Norvane OPOS Cash Drawer Service Object\nDeviceDesc=Bench drawer\n"
+               "MasterValue=8\nCheckStatusPeriod=250\nConnectorPinNo=3\nOpenStatusPhase=0\nPulseOnTime=" +
+               bench_pulse + "\nTimeout=2000\n"
+               "[NOPULSE]\nMaster=No pulse model\nSOName=Other.CashDrawer\nMasterValue=9\nOpenStatusPhase=5\n"
+               "Timeout=1500\n");
+    }
+
+    // Creates the form and the property dialog, and runs the form's start-up.
     frmMain& Load() {
         form = std::make_unique<frmMain>(platform(), shell, factory, AppVersion{1, 0, 0});
+        setting = std::make_unique<frmSetting>(platform(), shell, *form);
         form->Form_Load();
         return *form;
+    }
+
+    // What happens while the property dialog is shown: the next showings
+    // show it (Show(), as the window does) and run `script` on it. A script
+    // that leaves the dialog shown fails the test: the modal showing would
+    // never end.
+    void OnDialog(std::function<void(frmSetting&)> script) {
+        shell.on_dialog = [this, script] {
+            setting->Show();
+            script(*setting);
+            EXPECT_FALSE(setting->Form.Visible()) << "the dialog is still shown";
+        };
     }
     fakes::FakeOposControl& Co(const std::string& cls) { return *factory.created.at(cls); }
 
@@ -63,6 +97,7 @@ protected:
     fakes::FakeShell shell;
     fakes::FakeOposFactory factory;
     std::unique_ptr<frmMain> form;
+    std::unique_ptr<frmSetting> setting;
 };
 
 }  // namespace trellup::testing

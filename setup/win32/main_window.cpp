@@ -222,10 +222,15 @@ LRESULT CALLBACK MainWindow::EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
 void MainWindow::RunCommand(const std::function<void()>& command) {
     if (running_command_) return;
     running_command_ = true;
-    struct Reset {
-        bool& flag;
-        ~Reset() { flag = false; }
-    } reset{running_command_};
+    // Ends the command even when it throws; a close asked for meanwhile
+    // follows it.
+    struct Done {
+        MainWindow& w;
+        ~Done() {
+            w.running_command_ = false;
+            if (w.close_pending_) PostMessageW(w.hwnd_, WM_CLOSE, 0, 0);
+        }
+    } done{*this};
     command();
 }
 
@@ -269,7 +274,6 @@ void MainWindow::OnCommand(HWND control, int id, UINT code) {
     binder_->TakeInput(control, code);
     auto action = actions_.find(id);
     if (clicked && action != actions_.end() && action->second.clicked) RunCommand(action->second.clicked);
-    if (close_pending_ && !running_command_) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
 LRESULT MainWindow::OnNotify(const NMHDR* hdr) {

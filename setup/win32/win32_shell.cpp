@@ -5,7 +5,15 @@
 namespace trellup::win32 {
 
 int Win32Shell::MsgBox(const std::string& text, int style, const std::string& caption) {
-    return MessageBoxW(owner_, Wide(text).c_str(), Wide(caption).c_str(), static_cast<UINT>(style));
+    // While a modal dialog of the main window is up, the box belongs to the
+    // dialog: a box owned by the disabled main window would enable it again
+    // when it closes, under the dialog.
+    HWND owner = owner_;
+    if (owner_ != nullptr) {
+        HWND popup = GetLastActivePopup(owner_);
+        if (popup != nullptr && popup != owner_ && IsWindowVisible(popup) && IsWindowEnabled(popup)) owner = popup;
+    }
+    return MessageBoxW(owner, Wide(text).c_str(), Wide(caption).c_str(), static_cast<UINT>(style));
 }
 
 void Win32Shell::Beep() { MessageBeep(MB_OK); }

@@ -1,6 +1,7 @@
 // The forms' shell on Windows: system message boxes owned by the main
-// window, the system beep, popup menus built from the menu models at the
-// moment they open, and the modal property dialog.
+// window (or by its modal dialog while one is shown), the system beep,
+// popup menus built from the menu models at the moment they open, and the
+// modal property dialog.
 #pragma once
 
 #include <windows.h>

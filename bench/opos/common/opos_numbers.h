@@ -25,6 +25,9 @@ constexpr long kOrCreate = 304;
 constexpr long kOrBadIf = 305;
 constexpr long kOrFailedOpen = 306;
 constexpr long kOrBadVersion = 307;
+// From here on, open results that a service object gives itself (401 no port,
+// 402 not supported, 403 configuration, 450 and above its own).
+constexpr long kOrsFirst = 401;
 
 // States.
 constexpr long kStateClosed = 1;

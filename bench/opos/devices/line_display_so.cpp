@@ -1,9 +1,14 @@
 // The simulated line display: DeviceRows x DeviceColumns characters that
 // DisplayText, ClearText and ScrollText act on. DirectIO command 1 returns
-// the display's rows joined by line feeds (for tests and the demo).
+// the display's rows joined by line feeds (for tests and the demo); while
+// open, the display also publishes what it shows to the bench's display
+// mirror after every command and property write.
 #include <algorithm>
+#include <memory>
 #include <new>
 
+#include "card_feed.h"
+#include "display_mirror.h"
 #include "opos_numbers.h"
 #include "sim_service_object.h"
 
@@ -30,7 +35,23 @@ private:
         row_ = column_ = 0;
     }
 
+    void OnOpen() override {
+        mirror_ = DisplayMirror::Open(CardFeed::NameFromEnvironment());
+        Publish();
+    }
+    void OnClose() override { mirror_.reset(); }
+
+    void Publish() {
+        if (mirror_) mirror_->Publish(DisplayState{rows_, row_, column_, brightness_, blink_rate_});
+    }
+
     long ClassMethod(DISPID id, const Args& args) override {
+        const long r = Run(id, args);
+        Publish();
+        return r;
+    }
+
+    long Run(DISPID id, const Args& args) {
         if (long r = Ready()) return r;
         switch (id) {
         case kDisplayText: {
@@ -113,9 +134,15 @@ private:
         }
     }
 
+    bool SetNumber(long pidx, long v, long* rc) override {
+        const bool handled = Write(pidx, v, rc);
+        Publish();
+        return handled;
+    }
+
     // Writes are refused (106) outside the device's range; the value then
     // stays as it was.
-    bool SetNumber(long pidx, long v, long* rc) override {
+    bool Write(long pidx, long v, long* rc) {
         bool ok = true;
         switch (pidx) {
         case kPidxDispCharacterSet: ok = v == 998; break;
@@ -149,6 +176,7 @@ private:
     long marquee_type_ = 0;
     long blink_rate_ = 500;
     long cursor_type_ = 0;
+    std::unique_ptr<DisplayMirror> mirror_;
 };
 
 class PosPrinterSo final : public SimServiceObject {

@@ -36,12 +36,14 @@ private:
         return kSuccess;
     }
 
-    void OnOpen() override {
+    // Without the bench's card feed the reader opens but never reads.
+    long OnOpen() override {
         stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
         feed_ = CardFeed::Open(CardFeed::NameFromEnvironment());
-        if (!stop_ || !feed_) return;
+        if (!stop_ || !feed_) return kSuccess;
         seen_ = feed_->Sequence();
         reader_ = std::thread([this] { ReaderLoop(); });
+        return kSuccess;
     }
     void OnClose() override { StopReader(); }
 
@@ -76,6 +78,7 @@ private:
         }
         if (!data_event_enabled_ || frozen_ || !enabled_) return;
         CardInput in;
+        long lengths = 0;  // track 1 in the low byte, then 2 and 3
         {
             std::lock_guard<std::mutex> g(lock_);
             if (!pending_) return;
@@ -88,14 +91,15 @@ private:
                     std::wstring data(in.tracks[t].begin(), in.tracks[t].end());
                     tracks_[t] = sentinels_ ? (t == 0 ? L"%" : L";") + data + L"?" : data;
                 }
+                // Taken under the lock: ClearInput may empty the tracks at any time.
+                for (int t = 0; t < 3; ++t)
+                    lengths |= static_cast<long>(std::min<size_t>(tracks_[t].size(), 255)) << (8 * t);
             }
         }
         data_event_enabled_ = false;
         if (auto_disable_) enabled_ = false;
         if (in.kind == CardInput::kSwipe) {
-            long status = 0;
-            for (int t = 0; t < 3; ++t) status |= static_cast<long>(std::min<size_t>(tracks_[t].size(), 255)) << (8 * t);
-            CallControl(L"SOData", {status});
+            CallControl(L"SOData", {lengths});
         } else {
             long response = kErClear;
             CallControl(L"SOError", {kExtended, in.extended ? in.extended : kErrorLrc, kElInput}, &response);

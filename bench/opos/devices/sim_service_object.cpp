@@ -99,11 +99,16 @@ STDMETHODIMP SimServiceObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count
 
 STDMETHODIMP SimServiceObject::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result,
                                       EXCEPINFO*, UINT*) {
+    // A method that waits while dispatching messages may see its control
+    // object (and with it this object's last reference) released meanwhile.
+    AddRef();
+    HRESULT hr = E_OUTOFMEMORY;
     try {
-        return Call(id, Args(params), result);
+        hr = Call(id, Args(params), result);
     } catch (...) {
-        return E_OUTOFMEMORY;
     }
+    Release();
+    return hr;
 }
 
 long SimServiceObject::Ready() const {
@@ -198,7 +203,11 @@ HRESULT SimServiceObject::Call(DISPID id, const Args& args, VARIANT* result) {
         VARIANT* plain = (d->vt == (VT_BYREF | VT_VARIANT)) ? d->pvarVal : d;
         control_ = plain->vt == VT_DISPATCH ? plain->pdispVal : nullptr;
         opened_ = true;
-        OnOpen();
+        rc = OnOpen();
+        if (rc != kSuccess) {
+            opened_ = false;
+            control_ = nullptr;
+        }
         break;
     }
     case kCloseService:

@@ -42,7 +42,9 @@ protected:
     virtual bool GetNumber(long, long*) { return false; }
     virtual bool SetNumber(long, long, long*) { return false; }
     virtual bool GetString(long, std::wstring*) { return false; }
-    virtual void OnOpen() {}
+    // Called by OpenService with the device's name; a result other than 0
+    // fails the open (the object stays closed).
+    virtual long OnOpen() { return 0; }
     virtual void OnClose() {}
     virtual long OnDirectIo(long, long*, std::wstring*) { return 106; }
 

@@ -2,8 +2,12 @@
 // the thirteen methods by name, no hardware. DirectIO command 1 starts a
 // thread that calls SOStatusUpdate with the given data; command 2 waits for
 // that thread while dispatching messages, as a service object stopping its
-// monitor does. The V2 variant reports ServiceObjectVersion 2.0.0.
+// monitor does; command 9 fails as a COM call. The V2 variant reports
+// ServiceObjectVersion 2.0.0. A device entry value "BenchOpenResult" makes
+// OpenService fail with that number.
 #include <new>
+#include <stdexcept>
+#include <string>
 
 #include "opos_numbers.h"
 #include "sim_service_object.h"
@@ -44,13 +48,28 @@ private:
             Join();
             return kSuccess;
         }
+        if (command == 9) throw std::runtime_error("fails as a COM call");
         return kIllegal;
     }
 
+    // A message run while waiting may close the object and join first.
     void Join() {
         if (!thread_.joinable()) return;
         WaitDispatching(done_);
-        thread_.join();
+        if (thread_.joinable()) thread_.join();
+    }
+
+    // The device entry's value "BenchOpenResult", when present, is what
+    // OpenService gives: a service object that fails its open.
+    long OnOpen() override {
+        const std::wstring key = L"SOFTWARE\\OLEforRetail\\ServiceOPOS\\CashDrawer\\" + device_name_;
+        DWORD value = 0;
+        DWORD size = sizeof value;
+        if (RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"BenchOpenResult", RRF_RT_REG_DWORD, nullptr, &value,
+                         &size) != ERROR_SUCCESS) {
+            return kSuccess;
+        }
+        return static_cast<long>(value);
     }
 
     bool GetNumber(long pidx, long* v) override {

@@ -4,6 +4,8 @@
 
 #include <new>
 
+#include "enumerators.h"
+#include "event_point.h"
 #include "module.h"
 #include "opos_numbers.h"
 
@@ -54,10 +56,41 @@ long ReadProgId(const wchar_t* class_name, const std::wstring& device, std::wstr
     return prog_id->empty() ? kOrRegProgId : 0;
 }
 
-class ControlObject final : public IDispatch, public IConnectionPointContainer, public IConnectionPoint {
+// How a member may be invoked, as a type-library dispatcher allows it.
+enum class Member { None, Method, ReadOnly, ReadWrite };
+
+// The type-library rules for one call: methods need DISPATCH_METHOD;
+// properties are read with DISPATCH_PROPERTYGET (alone or with
+// DISPATCH_METHOD, as Visual Basic sends) and no arguments, and written with
+// DISPATCH_PROPERTYPUT and exactly one argument named DISPID_PROPERTYPUT.
+HRESULT CheckCall(Member kind, WORD flags, const DISPPARAMS& p) {
+    const WORD puts = DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF;
+    if (kind == Member::Method) {
+        if (!(flags & DISPATCH_METHOD) || (flags & puts)) return DISP_E_MEMBERNOTFOUND;
+        return p.cNamedArgs ? DISP_E_NONAMEDARGS : S_OK;
+    }
+    if ((flags & DISPATCH_PROPERTYGET) && !(flags & puts)) {
+        if (p.cNamedArgs) return DISP_E_NONAMEDARGS;
+        return p.cArgs ? DISP_E_BADPARAMCOUNT : S_OK;
+    }
+    if (flags != DISPATCH_PROPERTYPUT || kind != Member::ReadWrite) return DISP_E_MEMBERNOTFOUND;
+    if (p.cNamedArgs != 1 || !p.rgdispidNamedArgs || p.rgdispidNamedArgs[0] != DISPID_PROPERTYPUT)
+        return DISP_E_PARAMNOTOPTIONAL;
+    return p.cArgs == 1 ? S_OK : DISP_E_BADPARAMCOUNT;
+}
+
+// OPOS_BENCH_STRICT=1: the control objects promise no more than the published
+// ones; in particular Close does not release service object threads that
+// wait for the application's thread before it calls CloseService.
+bool StrictMode() {
+    wchar_t value[4] = {};
+    return GetEnvironmentVariableW(L"OPOS_BENCH_STRICT", value, 4) == 1 && value[0] == L'1';
+}
+
+class ControlObject final : public IDispatch, public IConnectionPointContainer {
 public:
     explicit ControlObject(const ClassSpec& spec)
-        : spec_(spec), relay_([this](EventCall& call) { Fire(call); }) {
+        : spec_(spec), point_(this, spec.events), relay_([this](EventCall& call) { Fire(call); }) {
         LockModule();
         names_ = {{L"Open", kIdOpen},
                   {L"Close", kIdClose},
@@ -82,12 +115,11 @@ public:
     }
     ~ControlObject() {
         CloseDevice();
-        for (IDispatch* s : sinks_)
-            if (s) s->Release();
         UnlockModule();
     }
 
-    // IUnknown
+    // IUnknown: IDispatch and IConnectionPointContainer; the connection point
+    // is an object of its own.
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
         if (!out) return E_POINTER;
         *out = nullptr;
@@ -95,8 +127,6 @@ public:
             *out = static_cast<IDispatch*>(this);
         } else if (iid == IID_IConnectionPointContainer) {
             *out = static_cast<IConnectionPointContainer*>(this);
-        } else if (iid == IID_IConnectionPoint) {
-            *out = static_cast<IConnectionPoint*>(this);
         } else {
             return E_NOINTERFACE;
         }
@@ -120,94 +150,104 @@ public:
         if (info) *info = nullptr;
         return E_NOTIMPL;
     }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+    STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+        if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
         return LookupNames(names_, names, count, ids);
     }
-    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
+    STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
                         UINT*) override {
-        try {
-            return Dispatch(id, flags, params, result);
-        } catch (...) {
-            return E_OUTOFMEMORY;
-        }
+        if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+        const Member kind = KindOf(id);
+        if (kind == Member::None) return DISP_E_MEMBERNOTFOUND;
+        DISPPARAMS none{nullptr, nullptr, 0, 0};
+        const HRESULT usable = CheckCall(kind, flags, params ? *params : none);
+        if (FAILED(usable)) return usable;
+        const bool put = kind != Member::Method && flags == DISPATCH_PROPERTYPUT;
+        // The service object's callbacks come from its own threads too; the
+        // relay keeps their delivery safe, and a reference taken there could
+        // end the object on such a thread.
+        if (id >= kIdSoData && id <= kIdSoProcessId) return Guarded(id, put, params, result);
+        // A handler run during the application's call (the service object
+        // dispatches messages) may release the application's last reference.
+        KeepAlive alive(this);
+        return Guarded(id, put, params, result);
     }
 
-    // IConnectionPointContainer
+    // IConnectionPointContainer: the one point, for the class's events.
     STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints** out) override {
-        if (out) *out = nullptr;
-        return E_NOTIMPL;
+        return ConnectionPointEnum::Make({&point_}, out);
     }
     STDMETHODIMP FindConnectionPoint(REFIID iid, IConnectionPoint** out) override {
         if (!out) return E_POINTER;
         *out = nullptr;
         if (iid != spec_.events) return CONNECT_E_NOCONNECTION;
-        *out = static_cast<IConnectionPoint*>(this);
-        AddRef();
+        *out = &point_;
+        point_.AddRef();
         return S_OK;
-    }
-
-    // IConnectionPoint. Sinks are used on the creating thread only.
-    STDMETHODIMP GetConnectionInterface(IID* iid) override {
-        if (!iid) return E_POINTER;
-        *iid = spec_.events;
-        return S_OK;
-    }
-    STDMETHODIMP GetConnectionPointContainer(IConnectionPointContainer** out) override {
-        if (!out) return E_POINTER;
-        *out = static_cast<IConnectionPointContainer*>(this);
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP Advise(IUnknown* sink, DWORD* cookie) override {
-        if (!sink || !cookie) return E_POINTER;
-        *cookie = 0;
-        IDispatch* d = nullptr;
-        if (FAILED(sink->QueryInterface(spec_.events, reinterpret_cast<void**>(&d))) &&
-            FAILED(sink->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&d)))) {
-            return CONNECT_E_CANNOTCONNECT;
-        }
-        for (size_t i = 0; i < sinks_.size(); ++i) {
-            if (!sinks_[i]) {
-                sinks_[i] = d;
-                *cookie = static_cast<DWORD>(i + 1);
-                return S_OK;
-            }
-        }
-        try {
-            sinks_.push_back(d);
-        } catch (...) {
-            d->Release();
-            return CONNECT_E_ADVISELIMIT;
-        }
-        *cookie = static_cast<DWORD>(sinks_.size());
-        return S_OK;
-    }
-    STDMETHODIMP Unadvise(DWORD cookie) override {
-        if (cookie == 0 || cookie > sinks_.size() || !sinks_[cookie - 1]) return CONNECT_E_NOCONNECTION;
-        IDispatch* d = sinks_[cookie - 1];
-        sinks_[cookie - 1] = nullptr;
-        d->Release();
-        return S_OK;
-    }
-    STDMETHODIMP EnumConnections(IEnumConnections** out) override {
-        if (out) *out = nullptr;
-        return E_NOTIMPL;
     }
 
 private:
-    HRESULT Dispatch(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result) {
-        Args args(params);
-        const bool get = (flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD)) != 0;
-        const bool put = (flags & DISPATCH_PROPERTYPUT) != 0;
-        if (params && params->cNamedArgs > (put ? 1u : 0u)) return DISP_E_NONAMEDARGS;
+    class KeepAlive {
+    public:
+        explicit KeepAlive(ControlObject* o) : o_(o) { o_->AddRef(); }
+        ~KeepAlive() { o_->Release(); }
+        KeepAlive(const KeepAlive&) = delete;
+        KeepAlive& operator=(const KeepAlive&) = delete;
+
+    private:
+        ControlObject* o_;
+    };
+
+    Member KindOf(DISPID id) const {
+        switch (id) {
+        case kIdOpen:
+        case kIdClose:
+        case kIdSoData:
+        case kIdSoDirectIo:
+        case kIdSoError:
+        case kIdSoOutputComplete:
+        case kIdSoStatusUpdate:
+        case kIdSoProcessId:
+            return Member::Method;
+        case kIdFreezeEvents:
+            return Member::ReadWrite;
+        case kIdResultCode:
+        case kIdState:
+        case kIdOpenResult:
+        case kIdServiceObjectVersion:
+        case kIdControlObjectVersion:
+        case kIdControlObjectDescription:
+            return Member::ReadOnly;
+        default:
+            break;
+        }
+        if (id >= kIdMethodBase && id < kIdMethodBase + static_cast<DISPID>(spec_.methods.size()))
+            return Member::Method;
+        if (id >= kIdPropBase && id < kIdPropBase + static_cast<DISPID>(spec_.props.size()))
+            return spec_.props[id - kIdPropBase].writable ? Member::ReadWrite : Member::ReadOnly;
+        return Member::None;
+    }
+
+    HRESULT Guarded(DISPID id, bool put, DISPPARAMS* params, VARIANT* result) noexcept {
+        try {
+            return Dispatch(id, put, Args(params), result);
+        } catch (...) {
+            return E_OUTOFMEMORY;
+        }
+    }
+
+    // A call that CheckCall accepted.
+    HRESULT Dispatch(DISPID id, bool put, const Args& args, VARIANT* result) {
         switch (id) {
         case kIdOpen: {
             std::wstring device;
+            if (args.count() != 1) return DISP_E_BADPARAMCOUNT;
             if (!args.String(0, &device)) return DISP_E_TYPEMISMATCH;
             SetResultLong(result, Open(device));
             return S_OK;
         }
         case kIdClose:
+            if (args.count() != 0) return DISP_E_BADPARAMCOUNT;
             SetResultLong(result, Close());
             return S_OK;
         case kIdSoData:
@@ -220,21 +260,7 @@ private:
             SetResultLong(result, static_cast<long>(GetCurrentProcessId()));
             return S_OK;
         case kIdFreezeEvents:
-            if (put) {
-                bool on = false;
-                if (!args.Bool(0, &on)) return DISP_E_TYPEMISMATCH;
-                SetFreezeEvents(on);
-                return S_OK;
-            }
-            result_code_ = so_ ? kSuccess : kClosed;
-            SetResultBool(result, relay_.frozen());
-            return S_OK;
-        default:
-            break;
-        }
-        if (put) return put_special_or_prop(id, args);
-        if (!get) return DISP_E_MEMBERNOTFOUND;
-        switch (id) {
+            return put ? PutFreezeEvents(args) : GetFreezeEvents(result);
         case kIdResultCode:
             SetResultLong(result, ResultCode());
             return S_OK;
@@ -255,22 +281,42 @@ private:
         default:
             break;
         }
-        if (id >= kIdMethodBase && id < kIdMethodBase + static_cast<DISPID>(spec_.methods.size()))
-            return CallMethod(spec_.methods[id - kIdMethodBase], args, result);
-        if (id >= kIdPropBase && id < kIdPropBase + static_cast<DISPID>(spec_.props.size()))
-            return GetProp(spec_.props[id - kIdPropBase], result);
-        return DISP_E_MEMBERNOTFOUND;
+        if (id >= kIdMethodBase && id < kIdPropBase) return CallMethod(spec_.methods[id - kIdMethodBase], args, result);
+        const PropSpec& p = spec_.props[id - kIdPropBase];
+        return put ? PutProp(p, args) : GetProp(p, result);
     }
 
-    HRESULT put_special_or_prop(DISPID id, const Args& args) {
-        if (id < kIdPropBase || id >= kIdPropBase + static_cast<DISPID>(spec_.props.size()))
-            return DISP_E_MEMBERNOTFOUND;
-        const PropSpec& p = spec_.props[id - kIdPropBase];
-        if (!p.writable) return DISP_E_MEMBERNOTFOUND;
+    // Read while closed: False (ResultCode 101).
+    HRESULT GetFreezeEvents(VARIANT* result) {
+        if (!so_) SetOwnResult(kClosed);
+        SetResultBool(result, so_ && relay_.frozen());
+        return S_OK;
+    }
+
+    // While closed: 101 and nothing changes. Open: the service object's
+    // COFreezeEvents decides, and its result is ResultCode.
+    HRESULT PutFreezeEvents(const Args& args) {
+        bool on = false;
+        if (!args.Bool(0, &on)) return DISP_E_TYPEMISMATCH;
         if (!so_) {
-            result_code_ = kClosed;
+            SetOwnResult(kClosed);
             return S_OK;
         }
+        long rc = kFailure;
+        CallSo(L"COFreezeEvents", {BoolArg(on)}, &rc);
+        SetOwnResult(rc);
+        if (rc == kSuccess) relay_.Freeze(on);
+        return S_OK;
+    }
+
+    // A property put forwarded to the service object, whose ResultCode then
+    // tells its outcome; while closed, 101.
+    HRESULT PutProp(const PropSpec& p, const Args& args) {
+        if (!so_) {
+            SetOwnResult(kClosed);
+            return S_OK;
+        }
+        own_result_ = false;
         if (p.type == PropType::String) {
             std::wstring s;
             if (!args.String(0, &s)) return DISP_E_TYPEMISMATCH;
@@ -292,9 +338,11 @@ private:
         return S_OK;
     }
 
+    // A property read forwarded to the service object; while closed, the
+    // type's empty value and ResultCode 101.
     HRESULT GetProp(const PropSpec& p, VARIANT* result) {
         if (!so_) {
-            result_code_ = kClosed;
+            SetOwnResult(kClosed);
             if (p.type == PropType::String) return SetResultString(result, L"");
             if (p.type == PropType::Bool) {
                 SetResultBool(result, false);
@@ -319,10 +367,12 @@ private:
         return S_OK;
     }
 
+    // A method forwarded to the service object; its result (111 when the
+    // call fails as a COM call) is returned and becomes ResultCode.
     HRESULT CallMethod(const MethodSpec& m, const Args& args, VARIANT* result) {
         if (args.count() != m.args.size()) return DISP_E_BADPARAMCOUNT;
         if (!so_) {
-            result_code_ = kClosed;
+            SetOwnResult(kClosed);
             SetResultLong(result, kClosed);
             return S_OK;
         }
@@ -354,6 +404,7 @@ private:
         long rc = kFailure;
         if (SUCCEEDED(hr)) {
             CallSo(m.name, out, &rc);
+            SetOwnResult(rc);
             for (UINT i = 0; i < m.args.size(); ++i) {
                 if (m.args[i] == ArgKind::LongRef) StoreLong(args.Raw(i), longs[i]);
                 if (m.args[i] == ArgKind::StringRef)
@@ -401,10 +452,17 @@ private:
         return n;
     }
 
-    long ResultCode() { return so_ ? NumberFromSo(kPidxResultCode) : result_code_; }
+    // ResultCode: the result of the last method (the control object's own
+    // failures included) or property put; a put forwarded to the service
+    // object leaves it to the service object's ResultCode.
+    long ResultCode() { return own_result_ || !so_ ? result_code_ : NumberFromSo(kPidxResultCode); }
+    void SetOwnResult(long rc) {
+        result_code_ = rc;
+        own_result_ = true;
+    }
 
     long Fail(long rc, long open_result) {
-        result_code_ = rc;
+        SetOwnResult(rc);
         open_result_ = open_result;
         return rc;
     }
@@ -414,9 +472,9 @@ private:
         std::wstring prog_id;
         if (long missing = ReadProgId(spec_.class_name, device, &prog_id)) return Fail(kNoExist, missing);
         CLSID clsid{};
+        if (FAILED(CLSIDFromProgID(prog_id.c_str(), &clsid))) return Fail(kNoExist, kOrRegProgId);
         ComPtr<IDispatch> so;
-        if (FAILED(CLSIDFromProgID(prog_id.c_str(), &clsid)) ||
-            FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch,
+        if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch,
                                     reinterpret_cast<void**>(so.GetAddressOf())))) {
             return Fail(kNoService, kOrCreate);
         }
@@ -430,25 +488,25 @@ private:
         }
         so_ = so;
         so_ids_ = std::move(ids);
-        relay_.Accept(true);
+        relay_.Accept(true);  // unfrozen
         BSTR cls = SysAllocString(spec_.class_name);
         BSTR dev = SysAllocStringLen(device.data(), static_cast<UINT>(device.size()));
+        VARIANT self;
+        VariantInit(&self);
+        self.vt = VT_DISPATCH;
+        self.pdispVal = static_cast<IDispatch*>(this);
         long rc = kFailure;
-        HRESULT hr = (cls && dev) ? CallSo(L"OpenService", {BstrArg(cls), BstrArg(dev),
-                                                           [this] {
-                                                               VARIANT v;
-                                                               VariantInit(&v);
-                                                               v.vt = VT_DISPATCH;
-                                                               v.pdispVal = static_cast<IDispatch*>(this);
-                                                               return v;
-                                                           }()},
-                                             &rc)
-                                  : E_OUTOFMEMORY;
+        HRESULT hr = (cls && dev) ? CallSo(L"OpenService", {BstrArg(cls), BstrArg(dev), self}, &rc) : E_OUTOFMEMORY;
         SysFreeString(cls);
         SysFreeString(dev);
-        if (FAILED(hr) || rc != kSuccess) {
+        if (FAILED(hr)) {
             DropServiceObject();
-            return Fail(FAILED(hr) ? kNoService : rc, kOrFailedOpen);
+            return Fail(kNoService, kOrFailedOpen);
+        }
+        if (rc != kSuccess) {
+            DropServiceObject();
+            // A service object's own open result (401 and above) is passed on.
+            return rc >= kOrsFirst ? Fail(kNoService, rc) : Fail(rc, kOrFailedOpen);
         }
         so_version_ = NumberFromSo(kPidxServiceObjectVersion);
         if (so_version_ / 1000000 != 1) {
@@ -456,26 +514,31 @@ private:
             DropServiceObject();
             return Fail(kNoService, kOrBadVersion);
         }
-        if (relay_.frozen()) CallSo(L"COFreezeEvents", {BoolArg(true)}, static_cast<long*>(nullptr));
         open_result_ = 0;
-        result_code_ = kSuccess;
+        SetOwnResult(kSuccess);
         return kSuccess;
     }
 
+    // Close's result is the service object's CloseService result (111 when
+    // the call fails as a COM call); the object is closed in every case.
     long Close() {
         if (!so_) return Fail(kClosed, open_result_);
-        CloseDevice();
-        result_code_ = kSuccess;
-        return kSuccess;
+        const long rc = CloseDevice();
+        SetOwnResult(rc);
+        return rc;
     }
 
     // Releases waiting event callers first, so that a service object that
-    // stops its event thread in CloseService finds it free to end.
-    void CloseDevice() {
-        if (!so_) return;
-        relay_.Accept(false);
-        CallSo(L"CloseService", {}, static_cast<long*>(nullptr));
+    // stops its event thread in CloseService finds it free to end; in strict
+    // mode they are released only by the thread's message loop, as with the
+    // published control objects.
+    long CloseDevice() {
+        if (!so_) return kClosed;
+        if (!StrictMode()) relay_.Accept(false);
+        long rc = kFailure;
+        CallSo(L"CloseService", {}, &rc);
         DropServiceObject();
+        return rc;
     }
 
     void DropServiceObject() {
@@ -483,16 +546,6 @@ private:
         so_.Reset();
         so_ids_.clear();
         so_version_ = 0;
-    }
-
-    void SetFreezeEvents(bool on) {
-        if (so_) {
-            long rc = 0;
-            CallSo(L"COFreezeEvents", {BoolArg(on)}, &rc);
-        } else {
-            result_code_ = kSuccess;
-        }
-        relay_.Freeze(on);
     }
 
     HRESULT FromServiceObject(DISPID id, const Args& args) {
@@ -524,9 +577,7 @@ private:
 
     // Creating thread only: calls every connected sink.
     void Fire(EventCall& call) {
-        std::vector<ComPtr<IDispatch>> sinks;
-        for (IDispatch* s : sinks_)
-            if (s) sinks.emplace_back(s);
+        std::vector<ComPtr<IDispatch>> sinks = point_.Sinks();
         AddRef();  // a handler may release the application's last reference
         for (auto& s : sinks) {
             std::vector<VARIANT> args;
@@ -555,11 +606,12 @@ private:
     const ClassSpec& spec_;
     LONG refs_ = 1;
     std::vector<NamedId> names_;
-    std::vector<IDispatch*> sinks_;   // owned references; empty slots are null
+    EventPoint point_;
     ComPtr<IDispatch> so_;
     std::map<std::wstring, DISPID> so_ids_;
     long so_version_ = 0;
     long result_code_ = kClosed;
+    bool own_result_ = true;   // false: ResultCode is the service object's
     long open_result_ = 0;
     EventRelay relay_;
 };

@@ -6,6 +6,7 @@ namespace opos_bench {
 namespace {
 
 constexpr UINT kPostedEvent = WM_APP + 1;
+constexpr UINT kReleaseHeld = WM_APP + 2;
 constexpr wchar_t kWindowClass[] = L"OposBenchEventRelay";
 
 void RegisterWindowClass() {
@@ -41,9 +42,10 @@ EventRelay::~EventRelay() {
 }
 
 LRESULT CALLBACK EventRelay::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == kPostedEvent) {
+    if (msg == kPostedEvent || msg == kReleaseHeld) {
         auto* self = reinterpret_cast<EventRelay*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        if (self) self->OnPosted(static_cast<uint64_t>(wp));
+        if (self && msg == kPostedEvent) self->OnPosted(static_cast<uint64_t>(wp));
+        if (self && msg == kReleaseHeld) self->OnReleaseHeld();
         return 0;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
@@ -111,8 +113,10 @@ void EventRelay::OnPosted(uint64_t id) {
     SetEvent(req->done);
 }
 
+// Held events go first: while any waits for its delivery, a new one queues
+// behind it.
 void EventRelay::DeliverHere(EventCall& call) {
-    if (frozen_) {
+    if (frozen_ || !held_.empty()) {
         held_.push_back(call);
         return;
     }
@@ -127,11 +131,18 @@ void EventRelay::Accept(bool on) {
         if (!on) released.swap(waiting_);
     }
     for (auto& [id, req] : released) SetEvent(req->done);
-    if (!on) held_.clear();
+    held_.clear();
+    frozen_ = false;
 }
 
 void EventRelay::Freeze(bool on) {
     frozen_ = on;
+    if (frozen_ || held_.empty() || release_posted_ || !hwnd_) return;
+    release_posted_ = PostMessageW(hwnd_, kReleaseHeld, 0, 0) != FALSE;
+}
+
+void EventRelay::OnReleaseHeld() {
+    release_posted_ = false;
     const std::shared_ptr<bool> alive = alive_;  // a handler may end the owner
     while (*alive && !frozen_ && !held_.empty()) {
         EventCall call = held_.front();

@@ -41,11 +41,13 @@ public:
     // delivery per call. Dropped at once while not accepting.
     void Deliver(EventCall& call);
 
-    // Creating thread only. Accepting starts at Open and ends at Close:
-    // stopping releases every waiting caller and drops held events.
+    // Creating thread only. Accepting starts at Open (unfrozen) and ends at
+    // Close: stopping releases every waiting caller and drops held events.
     void Accept(bool on);
     // Creating thread only. While frozen, events are held in arrival order
-    // and their callers released; unfreezing delivers the held events.
+    // and their callers released. Unfreezing posts the held events to the
+    // hidden window: the application gets them from its message loop after
+    // the call that unfroze, in order and before any later event.
     void Freeze(bool on);
     bool frozen() const { return frozen_; }
 
@@ -64,6 +66,7 @@ private:
     };
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     void OnPosted(uint64_t id);
+    void OnReleaseHeld();
     void DeliverHere(EventCall& call);
 
     std::function<void(EventCall&)> fire_;
@@ -75,6 +78,7 @@ private:
     std::map<uint64_t, std::shared_ptr<Request>> waiting_;     // under lock_
     bool frozen_ = false;                                      // creating thread
     std::deque<EventCall> held_;                               // creating thread
+    bool release_posted_ = false;                              // creating thread
     // False once the destructor has run: `fire` may end the owner (and this
     // relay with it), so code that runs after it checks this first.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);  // creating thread

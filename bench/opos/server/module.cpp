@@ -10,6 +10,7 @@
 
 #include "control_object.h"
 #include "sim_service_object.h"
+#include "wine_host.h"
 
 namespace opos_bench {
 namespace {
@@ -93,6 +94,23 @@ std::wstring GuidText(const GUID& g) {
     return buf;
 }
 
+// A key's default value; empty when the key or the value is missing.
+std::wstring DefaultValue(const std::wstring& path) {
+    wchar_t buf[MAX_PATH + 1] = {};
+    LONG size = sizeof(buf) - sizeof(wchar_t);
+    if (RegQueryValueW(HKEY_CLASSES_ROOT, path.c_str(), buf, &size) != ERROR_SUCCESS) return L"";
+    return buf;
+}
+
+// True when a class key's server is a file named OposBench.dll (in any
+// folder: each build tree has its own).
+bool ServedByTheBench(const CLSID& clsid) {
+    const std::wstring server = DefaultValue(L"CLSID\\" + GuidText(clsid) + L"\\InprocServer32");
+    const size_t slash = server.find_last_of(L"\\/");
+    const std::wstring file = slash == std::wstring::npos ? server : server.substr(slash + 1);
+    return lstrcmpiW(file.c_str(), L"OposBench.dll") == 0;
+}
+
 bool SetString(HKEY root, const std::wstring& path, const wchar_t* name, const std::wstring& value) {
     HKEY k = nullptr;
     if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &k, nullptr) != ERROR_SUCCESS)
@@ -138,8 +156,10 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, 
 extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return g_locks == 0 ? S_OK : S_FALSE; }
 
 // Registers every class under HKCR (machine-wide), apartment threaded, with
-// its ProgID.
+// its ProgID. Only under Wine: the control objects' class identifiers are
+// the published ones, and a terminal's real control objects stay untouched.
 extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
+    if (!RunningOnWine()) return kNotOnWine;
     wchar_t path[MAX_PATH + 1] = {};
     DWORD n = GetModuleFileNameW(g_module, path, MAX_PATH);
     if (n == 0 || n >= MAX_PATH) return SELFREG_E_CLASS;
@@ -157,10 +177,16 @@ extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
     return S_OK;
 }
 
+// Removes only what the bench registered: a class whose server is another
+// file (a real control object) keeps its class key and its ProgID. Only
+// under Wine.
 extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
+    if (!RunningOnWine()) return kNotOnWine;
     for (const ServedClass& c : Served()) {
+        if (!ServedByTheBench(c.clsid)) continue;
         RegDeleteTreeW(HKEY_CLASSES_ROOT, (L"CLSID\\" + GuidText(c.clsid)).c_str());
-        RegDeleteTreeW(HKEY_CLASSES_ROOT, c.prog_id);
+        if (DefaultValue(std::wstring(c.prog_id) + L"\\CLSID") == GuidText(c.clsid))
+            RegDeleteTreeW(HKEY_CLASSES_ROOT, c.prog_id);
     }
     return S_OK;
 }

@@ -1,5 +1,6 @@
 #include "co_client.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "dispatch_util.h"
@@ -69,11 +70,20 @@ CoClient::~CoClient() {
     if (sink_) sink_->Release();
 }
 
-static DISPID IdOf(IDispatch* d, const wchar_t* name) {
+DISPID IdOf(IDispatch* d, const wchar_t* name) {
     LPOLESTR n = const_cast<LPOLESTR>(name);
     DISPID id = DISPID_UNKNOWN;
     d->GetIDsOfNames(IID_NULL, &n, 1, LOCALE_USER_DEFAULT, &id);
     return id;
+}
+
+HRESULT RawInvoke(IDispatch* d, DISPID id, WORD flags, std::vector<VARIANT> args, std::vector<DISPID> named,
+                  REFIID riid, VARIANT* result) {
+    std::reverse(args.begin(), args.end());
+    DISPPARAMS p{args.empty() ? nullptr : args.data(), named.empty() ? nullptr : named.data(),
+                 static_cast<UINT>(args.size()), static_cast<UINT>(named.size())};
+    Variant r;
+    return d->Invoke(id, riid, LOCALE_USER_DEFAULT, flags, &p, result ? result : r.get(), nullptr, nullptr);
 }
 
 long CoClient::Call(const wchar_t* name, std::vector<VARIANT> args) {
@@ -125,6 +135,14 @@ bool CoClient::PumpUntil(const std::function<bool()>& done, DWORD ms) {
         if (GetTickCount64() >= end) return false;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
+}
+
+bool AllHeapsValid() {
+    HANDLE heaps[64];
+    const DWORD n = GetProcessHeaps(64, heaps);
+    for (DWORD i = 0; i < n && i < 64; ++i)
+        if (!HeapValidate(heaps[i], 0, nullptr)) return false;
+    return n > 0;
 }
 
 VARIANT L(long v) { return opos_bench::LongArg(v); }

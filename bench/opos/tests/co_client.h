@@ -7,6 +7,8 @@
 #include <ocidl.h>
 #include <wrl/client.h>
 
+#include "dispatch_util.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -54,11 +56,38 @@ private:
     DWORD cookie_ = 0;
 };
 
+// The dispatch identifier of `name` (DISPID_UNKNOWN when unknown).
+DISPID IdOf(IDispatch* d, const wchar_t* name);
+// Invoke exactly as given: flags, arguments left to right, named argument
+// identifiers (for the last arguments), interface identifier; the result
+// lands in *result when given.
+HRESULT RawInvoke(IDispatch* d, DISPID id, WORD flags, std::vector<VARIANT> args, std::vector<DISPID> named,
+                  REFIID riid = IID_NULL, VARIANT* result = nullptr);
+
+// Every heap of this process passes validation (with Wine's heap checking,
+// a freed block that was written to does not).
+bool AllHeapsValid();
+
 VARIANT L(long v);
 VARIANT B(bool v);
 // The string stays owned by the caller's storage (see Str).
 VARIANT S(BSTR s);
 // Holds BSTRs for the duration of a test.
 BSTR Str(const wchar_t* s);
+
+// A string passed by reference: the callee may free it and put another in
+// its place, which this frees in the end.
+class RefString {
+public:
+    explicit RefString(const wchar_t* s = L"") : s_(SysAllocString(s)) {}
+    ~RefString() { SysFreeString(s_); }
+    RefString(const RefString&) = delete;
+    RefString& operator=(const RefString&) = delete;
+    VARIANT Arg() { return opos_bench::BstrRefArg(&s_); }
+    std::wstring text() const { return s_ ? std::wstring(s_, SysStringLen(s_)) : std::wstring(); }
+
+private:
+    BSTR s_;
+};
 
 }  // namespace opos_bench_test

@@ -2,6 +2,7 @@
 // the open sequence and its failures, the closed state, cross-thread event
 // delivery with freezing and closing, the line display and the MSR.
 #include <windows.h>
+#include <olectl.h>
 
 #include <gtest/gtest.h>
 
@@ -9,8 +10,10 @@
 #include "card_feed.h"
 #include "co_client.h"
 #include "dispatch_util.h"
+#include "display_mirror.h"
 #include "opos_numbers.h"
 #include "setup_entries.h"
+#include "wine_host.h"
 
 namespace {
 
@@ -19,6 +22,18 @@ using opos_bench::DeleteEntry;
 using opos_bench::WriteProgIdEntry;
 
 constexpr long kStatusUpdate = 5;
+
+// A key under the machine's classes with a default value (a ProgID's CLSID).
+bool WriteClassKey(const std::wstring& path, const std::wstring& value) {
+    return RegSetValueW(HKEY_CLASSES_ROOT, path.c_str(), REG_SZ, value.c_str(),
+                        static_cast<DWORD>(value.size() * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+void DeleteClassKey(const std::wstring& path) { RegDeleteTreeW(HKEY_CLASSES_ROOT, path.c_str()); }
+
+void SetEntryNumber(const wchar_t* device, const wchar_t* name, DWORD value) {
+    const std::wstring key = std::wstring(L"SOFTWARE\\OLEforRetail\\ServiceOPOS\\CashDrawer\\") + device;
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), name, REG_DWORD, &value, sizeof value);
+}
 
 class CashDrawerControl : public ::testing::Test {
 protected:
@@ -36,13 +51,13 @@ protected:
     // from a thread of its own; DirectIO 2 waits for that thread, dispatching.
     long StatusFromThread(long data) {
         long d = data;
-        BSTR s = Str(L"");
-        return co.Call(L"DirectIO", {L(1), opos_bench::LongRefArg(&d), opos_bench::BstrRefArg(&s)});
+        RefString s;
+        return co.Call(L"DirectIO", {L(1), opos_bench::LongRefArg(&d), s.Arg()});
     }
     long JoinEventThread() {
         long d = 0;
-        BSTR s = Str(L"");
-        return co.Call(L"DirectIO", {L(2), opos_bench::LongRefArg(&d), opos_bench::BstrRefArg(&s)});
+        RefString s;
+        return co.Call(L"DirectIO", {L(2), opos_bench::LongRefArg(&d), s.Arg()});
     }
     size_t StatusEvents() {
         size_t n = 0;
@@ -75,31 +90,70 @@ TEST_F(CashDrawerControl, OpenReadsVersionAndRefusesSecondOpen) {
     EXPECT_EQ(1, co.GetLong(L"State"));
 }
 
-TEST_F(CashDrawerControl, OpenFailuresGiveTheirOpenResults) {
+// Every open result the control object gives, each with the result code that
+// Open returns and ResultCode then holds: no key (302), no ProgID or one
+// that is not registered (303), a class that cannot be created (304), a
+// service object lacking methods (305), OpenService failing (306, with its
+// code), a major version other than 1 (307), a service object's own open
+// result of 401 and above (passed on), and Open while open (301).
+TEST_F(CashDrawerControl, OpenResults) {
+    ASSERT_TRUE(WriteClassKey(L"OposBench.Unregistered\\CLSID", L"{6E0F0B52-55C4-4F35-9E42-2A3D8F1C0001}"));
     struct Case {
         const wchar_t* prog_id;   // null: no key at all
+        DWORD open_result_value;  // BenchOpenResult of the test service object; 0: none
         long result, open_result;
     } cases[] = {
-        {nullptr, 109, 302},
-        {L"", 109, 303},
-        {L"OposBench.NoSuchObject", 104, 304},
-        {L"OposBench.MSR", 104, 305},   // lacks OpenDrawer and WaitForDrawerClose
-        {L"OposBench.TestCashDrawerV2", 104, 307},
+        {nullptr, 0, 109, 302},
+        {L"", 0, 109, 303},
+        {L"OposBench.NoSuchObject", 0, 109, 303},
+        {L"OposBench.Unregistered", 0, 104, 304},
+        {L"OposBench.MSR", 0, 104, 305},   // lacks OpenDrawer and WaitForDrawerClose
+        {L"OposBench.TestCashDrawer", 111, 111, 306},
+        {L"OposBench.TestCashDrawerV2", 0, 104, 307},
+        {L"OposBench.TestCashDrawer", 401, 104, 401},
+        {L"OposBench.TestCashDrawer", 403, 104, 403},
+        {L"OposBench.TestCashDrawer", 450, 104, 450},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << (c.prog_id ? c.prog_id : L"(no key)") << " " << c.open_result_value);
         DeleteEntry(L"CashDrawer", L"CoBad");
         if (c.prog_id) {
             ASSERT_TRUE(WriteProgIdEntry(L"CashDrawer", L"CoBad", c.prog_id));
         }
-        EXPECT_EQ(c.result, co.Call(L"Open", {S(Str(L"CoBad"))})) << (c.prog_id ? c.prog_id : L"(no key)");
+        if (c.open_result_value) SetEntryNumber(L"CoBad", L"BenchOpenResult", c.open_result_value);
+        EXPECT_EQ(c.result, co.Call(L"Open", {S(Str(L"CoBad"))}));
         EXPECT_EQ(c.open_result, co.GetLong(L"OpenResult"));
         EXPECT_EQ(c.result, co.GetLong(L"ResultCode"));
         EXPECT_EQ(1, co.GetLong(L"State"));
     }
     DeleteEntry(L"CashDrawer", L"CoBad");
-    // After the failures the object opens normally.
+    DeleteClassKey(L"OposBench.Unregistered");
+    // After the failures the object opens normally; a second Open is 106.
     EXPECT_EQ(0, co.Call(L"Open", {S(Str(L"CoTest"))}));
     EXPECT_EQ(0, co.GetLong(L"OpenResult"));
+    EXPECT_EQ(106, co.Call(L"Open", {S(Str(L"CoTest"))}));
+    EXPECT_EQ(301, co.GetLong(L"OpenResult"));
+    EXPECT_EQ(106, co.GetLong(L"ResultCode")) << "the control object's own failure";
+    EXPECT_EQ(2, co.GetLong(L"State"));
+}
+
+// ResultCode after a method is that method's return, whoever made it: the
+// service object, a call that failed as a COM call, Close itself. A property
+// put leaves it to the service object.
+TEST_F(CashDrawerControl, ResultCodeIsTheReturnOfEachMethod) {
+    EXPECT_EQ(101, co.Call(L"Close"));
+    EXPECT_EQ(101, co.GetLong(L"ResultCode"));
+    OpenClaimEnable();
+    long d = 0;
+    RefString text;
+    EXPECT_EQ(111, co.Call(L"DirectIO", {L(9), opos_bench::LongRefArg(&d), text.Arg()}));
+    EXPECT_EQ(111, co.GetLong(L"ResultCode")) << "a COM failure";
+    EXPECT_EQ(106, co.Call(L"DirectIO", {L(7), opos_bench::LongRefArg(&d), text.Arg()}));
+    EXPECT_EQ(106, co.GetLong(L"ResultCode"));
+    ASSERT_EQ(S_OK, co.Put(L"DeviceEnabled", B(true)));
+    EXPECT_EQ(0, co.GetLong(L"ResultCode")) << "the service object's, after a put";
+    EXPECT_EQ(0, co.Call(L"Close"));
+    EXPECT_EQ(0, co.GetLong(L"ResultCode"));
 }
 
 TEST_F(CashDrawerControl, StatusFromAnotherThreadArrivesOnceOnTheClientThread) {
@@ -123,26 +177,154 @@ TEST_F(CashDrawerControl, PendingEventIsDeliveredWhileACallWaitsForTheEventThrea
     EXPECT_EQ(1u, StatusEvents());
 }
 
-TEST_F(CashDrawerControl, FrozenEventsAreHeldAndDeliveredOnceOnUnfreeze) {
-    OpenClaimEnable();
+// FreezeEvents: closed, a put gives 101 and changes nothing and a read is
+// False; Open starts unfrozen; events held while frozen release their callers
+// at once and reach the application from its message loop after the put that
+// unfroze, not inside it.
+TEST_F(CashDrawerControl, FreezeEventsRules) {
+    EXPECT_FALSE(co.GetBool(L"FreezeEvents"));
+    EXPECT_EQ(101, co.GetLong(L"ResultCode"));
     ASSERT_EQ(S_OK, co.Put(L"FreezeEvents", B(true)));
+    EXPECT_EQ(101, co.GetLong(L"ResultCode"));
+    EXPECT_FALSE(co.GetBool(L"FreezeEvents")) << "nothing changed";
+    OpenClaimEnable();
+    EXPECT_FALSE(co.GetBool(L"FreezeEvents"));
+    ASSERT_EQ(S_OK, co.Put(L"FreezeEvents", B(true)));
+    EXPECT_EQ(0, co.GetLong(L"ResultCode"));
     EXPECT_TRUE(co.GetBool(L"FreezeEvents"));
     ASSERT_EQ(0, StatusFromThread(4));
     EXPECT_EQ(0, JoinEventThread());   // a held event releases its caller
     CoClient::Pump(200);
     EXPECT_EQ(0u, StatusEvents());
     ASSERT_EQ(S_OK, co.Put(L"FreezeEvents", B(false)));
+    EXPECT_EQ(0u, StatusEvents()) << "not inside the put";
+    CoClient::Pump(200);
     ASSERT_EQ(1u, StatusEvents());
     EXPECT_EQ(std::vector<long>{4}, co.events()[0].args);
+    // Frozen at Close: closed it reads False, and the next Open is unfrozen.
+    ASSERT_EQ(S_OK, co.Put(L"FreezeEvents", B(true)));
+    EXPECT_EQ(0, co.Call(L"Close"));
+    EXPECT_FALSE(co.GetBool(L"FreezeEvents"));
+    ASSERT_EQ(0, co.Call(L"Open", {S(Str(L"CoTest"))}));
+    EXPECT_FALSE(co.GetBool(L"FreezeEvents"));
 }
 
-TEST_F(CashDrawerControl, CloseReleasesAWaitingEventCallerWithoutDelivering) {
-    OpenClaimEnable();
-    ASSERT_EQ(0, StatusFromThread(1));
-    Sleep(100);
-    EXPECT_EQ(0, co.Call(L"Close"));   // the test service object joins its thread in CloseService
-    CoClient::Pump(200);
-    EXPECT_EQ(0u, StatusEvents());
+// Close with a service object thread waiting for the application's thread.
+// By default the control object releases it before CloseService, and the
+// event is dropped. In strict mode (OPOS_BENCH_STRICT=1) it does not: the
+// thread is released only when CloseService's own message loop delivers it.
+TEST_F(CashDrawerControl, CloseReleasesAWaitingEventCallerUnlessStrict) {
+    struct Case {
+        const wchar_t* strict;
+        size_t events;
+    } cases[] = {{nullptr, 0}, {L"1", 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.strict ? "strict" : "default");
+        SetEnvironmentVariableW(L"OPOS_BENCH_STRICT", c.strict);
+        co.clear_events();
+        OpenClaimEnable();
+        ASSERT_EQ(0, StatusFromThread(1));
+        Sleep(100);   // the thread now waits for this thread
+        EXPECT_EQ(0, co.Call(L"Close"));   // the test service object joins its thread in CloseService
+        EXPECT_EQ(c.events, StatusEvents());
+        CoClient::Pump(200);
+        EXPECT_EQ(c.events, StatusEvents());
+    }
+    SetEnvironmentVariableW(L"OPOS_BENCH_STRICT", nullptr);
+}
+
+// An application's sink that answers only IDispatch, not the events interface.
+class DispatchOnlySink final : public IDispatch {
+public:
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+        *out = (iid == IID_IUnknown || iid == IID_IDispatch) ? static_cast<IDispatch*>(this) : nullptr;
+        return *out ? S_OK : E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP GetTypeInfoCount(UINT* n) override {
+        *n = 0;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override { return S_OK; }
+};
+
+// IDispatch as a type-library dispatcher answers it, and the connection
+// point contract: what works on the bench works with the published objects.
+TEST_F(CashDrawerControl, AutomationStrictness) {
+    IDispatch* d = co.dispatch();
+    const DISPID state = IdOf(d, L"State"), enabled = IdOf(d, L"DeviceEnabled"), close = IdOf(d, L"Close");
+    const WORD get = DISPATCH_PROPERTYGET, method = DISPATCH_METHOD, put = DISPATCH_PROPERTYPUT;
+    const DISPID put_id = DISPID_PROPERTYPUT;
+    struct Case {
+        const char* what;
+        DISPID id;
+        WORD flags;
+        std::vector<VARIANT> args;
+        std::vector<DISPID> named;
+        HRESULT expected;
+    } cases[] = {
+        {"read", state, get, {}, {}, S_OK},
+        {"read as Visual Basic sends it", state, WORD(get | method), {}, {}, S_OK},
+        {"read as a method", state, method, {}, {}, DISP_E_MEMBERNOTFOUND},
+        {"read with an argument", state, get, {L(1)}, {}, DISP_E_BADPARAMCOUNT},
+        {"put of a read-only property", state, put, {L(1)}, {put_id}, DISP_E_MEMBERNOTFOUND},
+        {"put", enabled, put, {B(false)}, {put_id}, S_OK},
+        {"put without the named argument", enabled, put, {B(false)}, {}, DISP_E_PARAMNOTOPTIONAL},
+        {"put with another named argument", enabled, put, {B(false)}, {0}, DISP_E_PARAMNOTOPTIONAL},
+        {"put with two arguments", enabled, put, {B(false), L(1)}, {put_id}, DISP_E_BADPARAMCOUNT},
+        {"put by reference", enabled, DISPATCH_PROPERTYPUTREF, {B(false)}, {put_id}, DISP_E_MEMBERNOTFOUND},
+        {"put mixed with a read", enabled, WORD(put | get), {B(false)}, {put_id}, DISP_E_MEMBERNOTFOUND},
+        {"method", close, method, {}, {}, S_OK},
+        {"method as Visual Basic sends it", close, WORD(get | method), {}, {}, S_OK},
+        {"method read as a property", close, get, {}, {}, DISP_E_MEMBERNOTFOUND},
+        {"method with a named argument", close, method, {L(1)}, {0}, DISP_E_NONAMEDARGS},
+        {"unknown member", 4711, method, {}, {}, DISP_E_MEMBERNOTFOUND},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(c.expected, RawInvoke(d, c.id, c.flags, c.args, c.named));
+    }
+    const GUID other = IID_IDispatch;
+    EXPECT_EQ(DISP_E_UNKNOWNINTERFACE, RawInvoke(d, state, get, {}, {}, other));
+    LPOLESTR name = const_cast<LPOLESTR>(L"State");
+    DISPID id = 0;
+    EXPECT_EQ(DISP_E_UNKNOWNINTERFACE, d->GetIDsOfNames(other, &name, 1, LOCALE_USER_DEFAULT, &id));
+
+    // The object is a container, not a connection point; its one point is
+    // found by the events identifier and by enumeration.
+    Microsoft::WRL::ComPtr<IConnectionPoint> self;
+    EXPECT_EQ(E_NOINTERFACE, d->QueryInterface(IID_PPV_ARGS(&self)));
+    Microsoft::WRL::ComPtr<IConnectionPointContainer> cpc;
+    ASSERT_EQ(S_OK, d->QueryInterface(IID_PPV_ARGS(&cpc)));
+    Microsoft::WRL::ComPtr<IConnectionPoint> found, listed, extra;
+    ASSERT_EQ(S_OK, cpc->FindConnectionPoint(kCashDrawerEvents, &found));
+    EXPECT_EQ(CONNECT_E_NOCONNECTION, cpc->FindConnectionPoint(IID_IDispatch, &extra));
+    Microsoft::WRL::ComPtr<IEnumConnectionPoints> points;
+    ASSERT_EQ(S_OK, cpc->EnumConnectionPoints(&points));
+    ULONG fetched = 0;
+    ASSERT_EQ(S_OK, points->Next(1, &listed, &fetched));
+    EXPECT_EQ(1u, fetched);
+    EXPECT_EQ(found.Get(), listed.Get());
+    EXPECT_EQ(S_FALSE, points->Next(1, &extra, &fetched));
+    EXPECT_EQ(0u, fetched);
+    IID iid{};
+    EXPECT_EQ(S_OK, listed->GetConnectionInterface(&iid));
+    EXPECT_TRUE(IsEqualIID(iid, kCashDrawerEvents));
+    Microsoft::WRL::ComPtr<IEnumConnections> connections;
+    ASSERT_EQ(S_OK, found->EnumConnections(&connections));
+    CONNECTDATA data{};
+    ASSERT_EQ(S_OK, connections->Next(1, &data, &fetched));
+    EXPECT_EQ(1u, data.dwCookie) << "the client's sink";
+    data.pUnk->Release();
+
+    // A sink must answer the events interface; IDispatch alone is refused.
+    DispatchOnlySink plain;
+    DWORD cookie = 77;
+    EXPECT_EQ(CONNECT_E_CANNOTCONNECT, found->Advise(&plain, &cookie));
+    EXPECT_EQ(0u, cookie);
 }
 
 // An application whose event handler drops its last reference to the
@@ -205,8 +387,8 @@ TEST(ControlObjectLifetime, HandlerReleasingTheLastReferenceEndsTheObjectCleanly
         };
         ASSERT_EQ(0, call(L"Open", {S(Str(L"CoTest"))}));
         long d = 3;
-        BSTR s = Str(L"");
-        ASSERT_EQ(0, call(L"DirectIO", {L(1), opos_bench::LongRefArg(&d), opos_bench::BstrRefArg(&s)}));
+        RefString s;
+        ASSERT_EQ(0, call(L"DirectIO", {L(1), opos_bench::LongRefArg(&d), s.Arg()}));
         sink.target = co;
         // The handler ends the object (closing it and its service object);
         // the event thread is released and nothing touches the ended object.
@@ -216,6 +398,72 @@ TEST(ControlObjectLifetime, HandlerReleasingTheLastReferenceEndsTheObjectCleanly
         EXPECT_EQ(1, sink.refs_);   // the ended object released its sink
     }
     DeleteEntry(L"CashDrawer", L"CoTest");
+}
+
+// The handler releases the application's last reference while the
+// application's own call is still inside the control object: the service
+// object waits for its event thread there, dispatching messages, and the
+// event arrives. The object ends only when that call has returned.
+TEST(ControlObjectLifetime, ReleasedByAHandlerDuringTheApplicationsOwnCall) {
+    ASSERT_TRUE(WriteProgIdEntry(L"CashDrawer", L"CoTest", L"OposBench.TestCashDrawer"));
+    ReleasingSink sink;
+    IDispatch* co = nullptr;
+    ASSERT_EQ(S_OK, CoCreateInstance(kCashDrawer, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                                     reinterpret_cast<void**>(&co)));
+    {
+        Microsoft::WRL::ComPtr<IConnectionPointContainer> cpc;
+        Microsoft::WRL::ComPtr<IConnectionPoint> cp;
+        ASSERT_EQ(S_OK, co->QueryInterface(IID_PPV_ARGS(&cpc)));
+        ASSERT_EQ(S_OK, cpc->FindConnectionPoint(kCashDrawerEvents, &cp));
+        DWORD cookie = 0;
+        ASSERT_EQ(S_OK, cp->Advise(&sink, &cookie));
+    }
+    opos_bench::Variant r;
+    ASSERT_EQ(S_OK, RawInvoke(co, IdOf(co, L"Open"), DISPATCH_METHOD, {S(Str(L"CoTest"))}, {}, IID_NULL, r.get()));
+    long d = 5;
+    RefString text;
+    const DISPID direct_io = IdOf(co, L"DirectIO");
+    ASSERT_EQ(S_OK, RawInvoke(co, direct_io, DISPATCH_METHOD, {L(1), opos_bench::LongRefArg(&d), text.Arg()}, {}));
+    Sleep(100);   // the event thread waits for this thread
+    sink.target = co;
+    ASSERT_EQ(S_OK, RawInvoke(co, direct_io, DISPATCH_METHOD, {L(2), opos_bench::LongRefArg(&d), text.Arg()}, {},
+                              IID_NULL, r.get()));
+    EXPECT_EQ(VT_I4, r.ref().vt);
+    EXPECT_EQ(0, r.ref().lVal);
+    EXPECT_EQ(1, sink.status_events);
+    EXPECT_EQ(nullptr, sink.target) << "the handler released it";
+    EXPECT_EQ(1, sink.refs_) << "the ended object released its sink";
+    EXPECT_TRUE(AllHeapsValid());
+    DeleteEntry(L"CashDrawer", L"CoTest");
+}
+
+// The bench changes the registry only under Wine, and its unregistration
+// removes only classes that name OposBench.dll: a real control object
+// registered under a published class identifier keeps its keys.
+TEST(BenchRegistration, RefusedOutsideWineAndRemovesOnlyItsOwnClasses) {
+    EXPECT_TRUE(opos_bench::RunningOnWine());
+    EXPECT_TRUE(opos_bench::IsWineNtdll(GetModuleHandleW(L"ntdll.dll")));
+    EXPECT_FALSE(opos_bench::IsWineNtdll(GetModuleHandleW(L"kernel32.dll"))) << "a module without the export";
+    EXPECT_FALSE(opos_bench::IsWineNtdll(nullptr));
+
+    const std::wstring real = L"CLSID\\{CCB90042-B81E-11D2-AB74-0040054C3719}";
+    const std::wstring line_display = L"CLSID\\{CCB90102-B81E-11D2-AB74-0040054C3719}";
+    ASSERT_TRUE(WriteClassKey(real + L"\\InprocServer32", L"C:\\OPOS\\Common\\OPOSCashDrawer.ocx"));
+    ASSERT_TRUE(opos_bench::RegisterBenchServer(false));
+    auto exists = [](const std::wstring& path) {
+        HKEY k = nullptr;
+        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+        RegCloseKey(k);
+        return true;
+    };
+    EXPECT_TRUE(exists(real + L"\\InprocServer32")) << "another server's class stays";
+    EXPECT_TRUE(exists(L"OPOS.CashDrawer")) << "and its ProgID";
+    EXPECT_FALSE(exists(line_display)) << "the bench's own classes go";
+    EXPECT_FALSE(exists(L"OPOS.LineDisplay"));
+    DeleteClassKey(real);
+    DeleteClassKey(L"OPOS.CashDrawer");
+    ASSERT_TRUE(opos_bench::RegisterBenchServer(true));
+    EXPECT_TRUE(exists(real + L"\\InprocServer32"));
 }
 
 class LineDisplayControl : public ::testing::Test {
@@ -261,6 +509,25 @@ TEST_F(LineDisplayControl, TextScrollAndRefusals) {
     EXPECT_EQ(106, co.GetLong(L"ResultCode"));
     EXPECT_EQ(998, co.GetLong(L"CapCharacterSet"));
     EXPECT_TRUE(co.GetBool(L"CursorUpdate"));
+}
+
+// What another process reads of the display: the bench's mirror follows
+// every command and property write.
+TEST_F(LineDisplayControl, MirrorShowsWhatTheDisplayShows) {
+    auto mirror = opos_bench::DisplayMirror::Open(BenchName());
+    ASSERT_TRUE(mirror);
+    ASSERT_EQ(S_OK, co.Put(L"CursorRow", L(1)));
+    ASSERT_EQ(S_OK, co.Put(L"CursorColumn", L(17)));
+    ASSERT_EQ(0, co.Call(L"DisplayText", {S(Str(L"ABCDE")), L(0)}));
+    ASSERT_EQ(S_OK, co.Put(L"DeviceBrightness", L(40)));
+    uint32_t seq = 0;
+    const opos_bench::DisplayState s = mirror->Last(&seq);
+    EXPECT_GT(seq, 0u);
+    EXPECT_EQ(s.rows, (std::vector<std::wstring>{L"                    ", L"                 ABC"}));
+    EXPECT_EQ(s.cursor_row, 1);
+    EXPECT_EQ(s.cursor_column, 19);
+    EXPECT_EQ(s.brightness, 40);
+    EXPECT_EQ(s.blink_rate, 500);
 }
 
 class MsrControl : public ::testing::Test {

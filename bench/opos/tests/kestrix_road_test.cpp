@@ -210,7 +210,7 @@ TEST_F(DrawerRoad, HealthChecksThroughTheControlObjectSetCheckHealthText) {
 }
 
 // Entries a control object cannot open: no key (302), no ProgID (303), a
-// ProgID nothing answers to (304).
+// ProgID that is not registered (303).
 TEST_F(DrawerRoad, OpenFailuresOfTheEntryGiveTheirOpenResults) {
     const std::wstring root = L"SOFTWARE\\OLEforRetail\\ServiceOPOS\\CashDrawer\\";
     EXPECT_NE(0, co.Call(L"Open", {S(Str(L"NoSuchDrawer"))}));
@@ -224,8 +224,8 @@ TEST_F(DrawerRoad, OpenFailuresOfTheEntryGiveTheirOpenResults) {
     EXPECT_EQ(303, co.GetLong(L"OpenResult"));
 
     ASSERT_TRUE(opos_bench::WriteProgIdEntry(L"CashDrawer", L"KxBadProgId", L"Norvane.NoSuchDrawer"));
-    EXPECT_NE(0, co.Call(L"Open", {S(Str(L"KxBadProgId"))}));
-    EXPECT_EQ(304, co.GetLong(L"OpenResult"));
+    EXPECT_EQ(109, co.Call(L"Open", {S(Str(L"KxBadProgId"))}));
+    EXPECT_EQ(303, co.GetLong(L"OpenResult"));
     EXPECT_EQ(1, co.GetLong(L"State"));
 
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, (root + L"KxNoProgId").c_str());

@@ -7,7 +7,8 @@
 //   opos-bench-setup [--product DIR] [--unregister]
 //
 // DIR is the cash drawer entry's DllPath (the folder of WinIo32.dll); it
-// defaults to the build tree's product folder.
+// defaults to the build tree's product folder. Runs only under Wine: on a
+// terminal it would replace or remove the real control objects.
 #include <windows.h>
 
 #include <cstdio>
@@ -15,6 +16,7 @@
 
 #include "machine.h"
 #include "setup_entries.h"
+#include "wine_host.h"
 
 int wmain(int argc, wchar_t** argv) {
     std::wstring product = OPOS_BENCH_PRODUCT_DIR;
@@ -29,6 +31,11 @@ int wmain(int argc, wchar_t** argv) {
             std::fwprintf(stderr, L"usage: opos-bench-setup [--product DIR] [--unregister]\n");
             return 2;
         }
+    }
+    if (!opos_bench::RunningOnWine()) {
+        std::fwprintf(stderr, L"opos-bench-setup: refused: this is not Wine; the bench would take the place of "
+                              L"the terminal's OPOS control objects\n");
+        return 3;
     }
     if (unregister) {
         opos_bench::RemoveBenchEntries();

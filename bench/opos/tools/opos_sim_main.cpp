@@ -1,14 +1,37 @@
 // opos-sim: hands card input to the simulated MSRs of the bench named by
-// --name or the environment variable OPOS_SIM.
+// --name or the environment variable OPOS_SIM, and shows what its simulated
+// line display shows.
 //
 //   opos-sim [--name NAME] swipe TRACK1 [TRACK2 [TRACK3]]
 //   opos-sim [--name NAME] read-error [EXTENDED]
 //   opos-sim [--name NAME] state
+//   opos-sim [--name NAME] display
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "card_feed.h"
+#include "display_mirror.h"
+
+namespace {
+
+// Prints the rows between bars, then the cursor and the settings.
+int ShowDisplay(const std::string& name) {
+    auto mirror = opos_bench::DisplayMirror::Open(name);
+    if (!mirror) {
+        std::fprintf(stderr, "opos-sim: bench %s not available\n", name.c_str());
+        return 1;
+    }
+    uint32_t seq = 0;
+    const opos_bench::DisplayState s = mirror->Last(&seq);
+    std::printf("sequence %u\n", seq);
+    for (const std::wstring& row : s.rows) std::printf("|%ls|\n", row.c_str());
+    std::printf("cursor %d %d brightness %d blink-rate %d\n", s.cursor_row, s.cursor_column, s.brightness,
+                s.blink_rate);
+    return 0;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     using opos_bench::CardFeed;
@@ -19,6 +42,7 @@ int main(int argc, char** argv) {
         name = argv[i + 1];
         i += 2;
     }
+    if (i < argc && std::string(argv[i]) == "display") return ShowDisplay(name);
     auto feed = CardFeed::Open(name);
     if (!feed) {
         std::fprintf(stderr, "opos-sim: bench %s not available\n", name.c_str());
@@ -36,7 +60,7 @@ int main(int argc, char** argv) {
         in.extended = i + 1 < argc ? std::atoi(argv[i + 1]) : 0;
         feed->Post(in);
     } else if (cmd != "state") {
-        std::fprintf(stderr, "usage: opos-sim [--name NAME] swipe T1 [T2 [T3]] | read-error [EXT] | state\n");
+        std::fprintf(stderr, "usage: opos-sim [--name NAME] swipe T1 [T2 [T3]] | read-error [EXT] | state | display\n");
         return 2;
     }
     uint32_t seq = 0;

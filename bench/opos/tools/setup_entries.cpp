@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "wine_host.h"
+
 namespace opos_bench {
 namespace {
 
@@ -38,6 +40,7 @@ private:
 }  // namespace
 
 bool RegisterBenchServer(bool on) {
+    if (!RunningOnWine()) return false;
     wchar_t path[MAX_PATH + 1] = {};
     DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
     if (n == 0 || n >= MAX_PATH) return false;
@@ -54,16 +57,19 @@ bool RegisterBenchServer(bool on) {
 }
 
 bool WriteProgIdEntry(const wchar_t* device_class, const std::wstring& device, const std::wstring& prog_id) {
+    if (!RunningOnWine()) return false;
     DeleteEntry(device_class, device);
     Key k(device_class, device);
     return k.ok() && (prog_id.empty() || k.Str(nullptr, prog_id));
 }
 
 void DeleteEntry(const wchar_t* device_class, const std::wstring& device) {
+    if (!RunningOnWine()) return;
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, KeyPath(device_class, device).c_str());
 }
 
 bool WriteBenchEntries(const std::wstring& product) {
+    if (!RunningOnWine()) return false;
     bool ok = WriteProgIdEntry(L"CashDrawer", kBenchDrawer, L"Norvane.CashDrawer.1");
     Key d(L"CashDrawer", kBenchDrawer);
     // Terminal model 8: the sensor reads 0 while the drawer is open.

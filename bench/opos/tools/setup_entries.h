@@ -1,4 +1,6 @@
-// The bench's registrations, shared by opos-bench-setup and the tests.
+// The bench's registrations, shared by opos-bench-setup and the tests. Every
+// function here changes the registry only under Wine (see wine_host.h):
+// outside it, they do nothing and report failure.
 #pragma once
 
 #include <string>

@@ -376,8 +376,11 @@ bool WaitForBox(const std::wstring& caption, MessageBoxSeen* box, DWORD timeout_
             GetDlgItemTextW(h, 0xFFFF, text, 4096);
             box->hwnd = h;
             box->text = text;
+            // The icon's ID: 0x0014 in Windows' template, 0x0440 in Wine's,
+            // whose box keeps the control, empty, when there is no icon.
             HWND icon = GetDlgItem(h, 0x0014);
-            box->has_icon = icon != nullptr && IsWindowVisible(icon);
+            if (icon == nullptr) icon = GetDlgItem(h, 0x0440);
+            box->has_icon = icon != nullptr && IsWindowVisible(icon) && SendMessageW(icon, STM_GETICON, 0, 0) != 0;
             return true;
         }
         Sleep(20);

@@ -1,0 +1,157 @@
+#include "dialogs/frm_setting.h"
+
+#include <cstdint>
+
+#include "ascii_case.h"
+#include "frm_main.h"
+#include "number_text.h"
+#include "store/cash_drawer_device.h"
+#include "store/mod_ini.h"
+#include "store/mod_registry.h"
+#include "utility_state.h"
+
+namespace trellup {
+namespace {
+
+constexpr const char* kInformation = "Information";
+
+// Key codes that pass the number boxes' filter whatever they hold: copy,
+// paste, backspace.
+constexpr int kKeyCopy = 3;
+constexpr int kKeyPaste = 22;
+constexpr int kKeyBackspace = 8;
+// The filter lets only digits through while a box holds at most this many
+// characters.
+constexpr size_t kFilteredLength = 4;
+
+// A number box's text as a 16-bit number into *field: the whole text must
+// be one number (blanks around it allowed), rounded half to even; a text
+// that does not convert, or does not fit, leaves *field as it was, and so
+// does an empty box.
+void TakeInt16(const std::string& text, int32_t* field) {
+    double value;
+    int16_t number;
+    if (text.empty() || !WholeNumber(text, &value) || !RoundToInt16(value, &number)) return;
+    *field = number;
+}
+
+void FilterNumberKey(const std::string& text, int* key_ascii) {
+    const int key = *key_ascii;
+    if (key == kKeyCopy || key == kKeyPaste || key == kKeyBackspace) return;
+    if (text.size() <= kFilteredLength && !(key >= '0' && key <= '9')) *key_ascii = 0;
+}
+
+}  // namespace
+
+frmSetting::frmSetting(const StorePlatform& store, IShell& shell, frmMain& main)
+    : store_(store), shell_(shell), main_(main) {
+    Form.SetVisible(false);
+    MasterName.SetVisible(false);
+}
+
+void frmSetting::Show() {
+    Form.SetVisible(true);
+    Form_Activate();
+}
+
+void frmSetting::Form_Activate() {
+    // Filled once: later showings keep the lists (and the pick) of the first.
+    if (MasterDevice.ListCount() == 0) FillMasterLists();
+    const std::string version = modINI::IniReadString(store_, "device", "vesrion");
+    if (gSettingMode == kSettingCreate) {
+        Form.SetCaption("Create Cash Drawer Device " + version);
+        btnOK.SetCaption("Create");
+        MasterDevice.SetVisible(true);
+        lblMasterDevice.SetVisible(false);
+    } else if (gSettingMode == kSettingProperty) {
+        Form.SetCaption("Cash Drawer Property " + version);
+        btnOK.SetCaption("OK");
+        MasterDevice.SetVisible(false);
+        lblMasterDevice.SetVisible(true);
+        lblMasterDevice.SetCaption(gEditDevice.Master);
+    }
+    ShowDeviceRecord();
+}
+
+void frmSetting::FillMasterLists() {
+    MasterDevice.Clear();
+    MasterName.Clear();
+    for (const modINI::MasterDevice& m : modINI::ReadMasterDevices(store_)) {
+        MasterName.AddItem(m.section);
+        MasterDevice.AddItem(m.name);
+    }
+}
+
+void frmSetting::ShowDeviceRecord() {
+    lblMasterDevice.SetCaption(gEditDevice.Master);
+    txtDeviceName.SetText(gEditDevice.DeviceName);
+    txtPulseOnTime.SetText(std::to_string(gEditDevice.PulseOnTime));
+    txtTimeOut.SetText(std::to_string(gEditDevice.Timeout));
+    // Selecting an option runs its click, so any phase but 1 is stored as 0.
+    if (gEditDevice.OpenStatusPhase == 1) {
+        OpenStatusHigh.SetValue(1);
+        OpenStatusLow.SetValue(0);
+        OpenStatusHigh_Click();
+    } else {
+        OpenStatusLow.SetValue(1);
+        OpenStatusHigh.SetValue(0);
+        OpenStatusLow_Click();
+    }
+}
+
+void frmSetting::MasterDevice_Click() {
+    const int index = MasterDevice.ListIndex();
+    if (index < 0 || index >= MasterName.ListCount()) return;
+    modINI::LoadMasterSection(store_, MasterName.Items()[static_cast<size_t>(index)], &gEditDevice);
+    ShowDeviceRecord();
+}
+
+void frmSetting::txtDeviceName_Change() { gEditDevice.DeviceName = txtDeviceName.Text(); }
+void frmSetting::txtPulseOnTime_Change() { TakeInt16(txtPulseOnTime.Text(), &gEditDevice.PulseOnTime); }
+void frmSetting::txtTimeOut_Change() { TakeInt16(txtTimeOut.Text(), &gEditDevice.Timeout); }
+void frmSetting::txtPulseOnTime_KeyPress(int* key_ascii) { FilterNumberKey(txtPulseOnTime.Text(), key_ascii); }
+void frmSetting::txtTimeOut_KeyPress(int* key_ascii) { FilterNumberKey(txtTimeOut.Text(), key_ascii); }
+void frmSetting::OpenStatusHigh_Click() { gEditDevice.OpenStatusPhase = 1; }
+void frmSetting::OpenStatusLow_Click() { gEditDevice.OpenStatusPhase = 0; }
+
+const char* frmSetting::RefusedNameReason(const std::string& name) {
+    if (name.empty()) return "Please Enter Device Name !";
+    if (!modRegistry::IsKeyName(name)) return "Device Name cannot contain \"\\\" !";
+    if (name.size() > kMaxDeviceName) return "Device Name cannot be longer than 255 characters !";
+    return nullptr;
+}
+
+void frmSetting::btnOK_Click() {
+    if (gSettingMode == kSettingCreate && MasterDevice.ListIndex() < 0) {
+        shell_.MsgBox("Please Select Master Device !", mb::kOk | mb::kIconInformation, kInformation);
+        return;
+    }
+    // A name the store cannot take would be "written" nowhere; say so and
+    // let the user correct it.
+    if (const char* reason = RefusedNameReason(gEditDevice.DeviceName)) {
+        shell_.MsgBox(reason, mb::kOk | mb::kIconInformation, kInformation);
+        return;
+    }
+
+    const int32_t written = modRegistry::WriteDeviceRecord(store_, gEditDevice);
+    std::string node_text = gEditDevice.DeviceName;
+    const std::string& old_name = gCurDevice.DeviceName;
+    if (gSettingMode == kSettingProperty && gEditDevice.DeviceName != old_name) {
+        if (SameIgnoringCase(gEditDevice.DeviceName, old_name)) {
+            // One key under both spellings: the write went into the old key,
+            // which keeps its name; deleting "the old name" would delete it.
+            node_text = old_name;
+        } else if (written == kRegSuccess) {
+            // The entry moves only once its new key holds it.
+            modRegistry::DeleteRegKey(store_, std::string(kOposRoot) + "\\" + gCurDevice.ClassName, old_name);
+        }
+    }
+
+    gCurNodeText = node_text;
+    main_.GetOPOSClass();
+    Form.SetVisible(false);
+}
+
+void frmSetting::btnCancel_Click() { Form.SetVisible(false); }
+
+}  // namespace trellup

@@ -1,0 +1,92 @@
+// The cash drawer property dialog as logic: its controls as models, under
+// the names the dialog's logic uses, and its event procedures as members.
+// It shows, edits and writes gEditDevice: in create mode (gSettingMode
+// kSettingCreate) from a hardware model of OPOS.INI, in property mode
+// (kSettingProperty) an existing entry, which it may rename.
+//
+// The dialog is shown modally and hidden, never destroyed, when it closes:
+// the models keep their lists, selections and texts from one showing to the
+// next. Form.Visible() is the dialog's shown state; the procedures that close
+// the dialog set it to false, and the Windows side ends the modal showing
+// when it sees that. Everything runs on the utility's one thread.
+#pragma once
+
+#include <string>
+
+#include "controls/control_model.h"
+#include "shell.h"
+#include "store/store_platform.h"
+
+namespace trellup {
+
+class frmMain;
+
+class frmSetting {
+public:
+    // None of the references is owned; all must outlive the dialog.
+    frmSetting(const StorePlatform& store, IShell& shell, frmMain& main);
+    frmSetting(const frmSetting&) = delete;
+    frmSetting& operator=(const frmSetting&) = delete;
+
+    // ---- Controls, top to bottom ------------------------------------------
+    CaptionedModel Form{"frmSetting", ""};  // the dialog itself: caption and shown state
+
+    Label Label2{"Label2", "Master Device :"};
+    ComboBox MasterDevice{"MasterDevice"};  // display names of the hardware models
+    Label lblMasterDevice{"lblMasterDevice"};  // the record's model, in property mode
+    ComboBox MasterName{"MasterName"};  // never shown: section names, index-parallel to MasterDevice
+    Label Label1{"Label1", "Device Name :"};
+    TextBox txtDeviceName{"txtDeviceName", "NVCD1"};
+    Label Label21{"Label21", "Pulse On Time (ms) :"};
+    TextBox txtPulseOnTime{"txtPulseOnTime", "100"};
+    Label Label3{"Label3", "Time Out (ms) :"};
+    TextBox txtTimeOut{"txtTimeOut", "100"};
+    Label Label4{"Label4", "Open Status Phase"};
+    OptionButton OpenStatusHigh{"OpenStatusHigh", "High"};
+    OptionButton OpenStatusLow{"OpenStatusLow", "Low"};
+    Button btnOK{"btnOK", "OK"};
+    Button btnCancel{"btnCancel", "Cancel"};
+
+    // Starts a showing: marks the dialog shown and runs Form_Activate. The
+    // Windows side calls it each time it shows the dialog (after centring
+    // it on the main window); tests call it where the dialog would appear.
+    void Show();
+
+    // ---- Event procedures ---------------------------------------------------
+    // Fills the master lists on the first showing, sets the caption and the
+    // OK button for the mode and shows gEditDevice.
+    void Form_Activate();
+    // Loads the picked hardware model into gEditDevice (its name kept).
+    void MasterDevice_Click();
+    void txtDeviceName_Change();
+    void txtPulseOnTime_Change();
+    void txtTimeOut_Change();
+    // Typed characters: *key_ascii is the character code; set to 0 when
+    // the character is dropped.
+    void txtPulseOnTime_KeyPress(int* key_ascii);
+    void txtTimeOut_KeyPress(int* key_ascii);
+    void OpenStatusHigh_Click();
+    void OpenStatusLow_Click();
+    // Writes gEditDevice (moving a renamed entry), rebuilds the main
+    // window's tree and hides the dialog; or, when there is nothing that
+    // can be written, says why and stays open.
+    void btnOK_Click();
+    // Hides the dialog; edits already made stay in gEditDevice.
+    void btnCancel_Click();
+
+    // The longest device name a key can have.
+    static constexpr size_t kMaxDeviceName = 255;
+
+private:
+    void FillMasterLists();
+    void ShowDeviceRecord();
+    // The message that says why the store would not take `name` as a
+    // device name, or nullptr when it would.
+    static const char* RefusedNameReason(const std::string& name);
+
+    const StorePlatform store_;
+    IShell& shell_;
+    frmMain& main_;
+};
+
+}  // namespace trellup

@@ -1,0 +1,278 @@
+// The property dialog through its models: the number boxes and their key
+// filter, the master lists and pick, and what OK and Cancel write.
+#include <gmock/gmock.h>
+
+#include "form_fixture.h"
+
+namespace trellup::testing {
+namespace {
+
+using ::testing::ElementsAre;
+
+const std::string kNvcd1 = modRegistry::DeviceKeyPath("CashDrawer", "NVCD1");
+
+class SettingTest : public FormTest {
+protected:
+    // User input into a box: the text it now shows, then its Change procedure.
+    static void Type(frmSetting& d, TextBox frmSetting::*box, const std::string& text) {
+        (d.*box).CaptionFromUser(text);
+        if (box == &frmSetting::txtDeviceName) d.txtDeviceName_Change();
+        if (box == &frmSetting::txtPulseOnTime) d.txtPulseOnTime_Change();
+        if (box == &frmSetting::txtTimeOut) d.txtTimeOut_Change();
+    }
+    static void Pick(frmSetting& d, int index) {
+        d.MasterDevice.SetListIndex(index);
+        d.MasterDevice_Click();
+    }
+    CashDrawerDevice Written(const std::string& name = "NVCD1") {
+        CashDrawerDevice d;
+        modRegistry::ReadDeviceRecord(platform(), "CashDrawer", name, &d);
+        return d;
+    }
+    // NVCD1 as the bench's model writes it, clicked in the tree.
+    frmMain& LoadWithBenchDevice(uint32_t phase = 0) {
+        PutModels();
+        AddDevice("CashDrawer", "NVCD1", "Norvane.CashDrawer");
+        registry.PutDword(kNvcd1, "PulseOnTime", 150);
+        registry.PutDword(kNvcd1, "Timeout", 2000);
+        registry.PutDword(kNvcd1, "OpenStatusPhase", phase);
+        frmMain& f = Load();
+        Click("NVCD1", "CashDrawer");
+        return f;
+    }
+};
+
+// Pulse and time-out boxes: the whole text as one 16-bit number, rounded
+// half to even; anything else leaves the record's number as it was.
+TEST_F(SettingTest, NumberBoxesKeepOnlyTextsThatAreSixteenBitNumbers) {
+    const struct {
+        const char* text;
+        int32_t value;
+    } cases[] = {
+        {"40000", 4000}, {"12.5", 12},        {"13.5", 14},     {" 7 ", 7},       {"12a", 4000},   {"", 4000},
+        {"abc", 4000},   {"-32768", -32768},  {"32767", 32767}, {"32768", 4000},  {"-32769", 4000},
+        {"32767.5", 4000}, {"&H10", 16},      {"1 2", 4000},
+    };
+    Load();
+    setting->Show();
+    for (auto box : {&frmSetting::txtPulseOnTime, &frmSetting::txtTimeOut}) {
+        const bool pulse = box == &frmSetting::txtPulseOnTime;
+        for (const auto& c : cases) {
+            gEditDevice.PulseOnTime = gEditDevice.Timeout = 4000;
+            Type(*setting, box, c.text);
+            EXPECT_EQ(pulse ? gEditDevice.PulseOnTime : gEditDevice.Timeout, c.value) << pulse << " \"" << c.text << '"';
+            EXPECT_EQ(pulse ? gEditDevice.Timeout : gEditDevice.PulseOnTime, 4000);
+        }
+    }
+}
+
+// Copy, paste and backspace always pass; other keys pass only as digits
+// while the box holds at most four characters, and all pass after that.
+TEST_F(SettingTest, KeyFilterLetsOnlyDigitsIntoShortBoxes) {
+    const struct {
+        const char* text;
+        int key;
+        bool passes;
+    } cases[] = {
+        {"", 'a', false},  {"", '5', true},      {"", '0', true},     {"", '9', true},      {"", '-', false},
+        {"", '.', false},  {"", 13, false},      {"", 3, true},       {"", 22, true},       {"", 8, true},
+        {"1234", 'x', false}, {"1234", '9', true}, {"12345", 'x', true}, {"1234", 0xE9, false},
+    };
+    Load();
+    setting->Show();
+    for (auto box : {&frmSetting::txtPulseOnTime, &frmSetting::txtTimeOut}) {
+        for (const auto& c : cases) {
+            (setting.get()->*box).CaptionFromUser(c.text);
+            int key = c.key;
+            if (box == &frmSetting::txtPulseOnTime) setting->txtPulseOnTime_KeyPress(&key);
+            else setting->txtTimeOut_KeyPress(&key);
+            EXPECT_EQ(key, c.passes ? c.key : 0) << (setting.get()->*box).name() << " \"" << c.text << "\" " << c.key;
+        }
+    }
+    // Typing 4, 0, 0, 0, 0: the fifth digit passes, but 40000 is no 16-bit
+    // number.
+    setting->txtPulseOnTime.CaptionFromUser("");
+    for (char ch : std::string("40000")) {
+        int key = ch;
+        setting->txtPulseOnTime_KeyPress(&key);
+        Type(*setting, &frmSetting::txtPulseOnTime, setting->txtPulseOnTime.Text() + static_cast<char>(key));
+    }
+    EXPECT_EQ(setting->txtPulseOnTime.Text(), "40000");
+    EXPECT_EQ(gEditDevice.PulseOnTime, 4000);
+}
+
+// Without a picked model (none picked yet, or an OPOS.INI that lists none)
+// OK only says so: the dialog stays shown and the registry is untouched.
+TEST_F(SettingTest, CreateWithoutAPickedModelWritesNothing) {
+    for (bool models : {true, false}) {
+        SCOPED_TRACE(models);
+        profile.RemoveFile("C:\\Trellup\\OPOS.INI");
+        if (models) PutModels();
+        frmMain& f = Load();
+        shell.boxes.clear();
+        OnDialog([&](frmSetting& d) {
+            EXPECT_EQ(d.MasterDevice.ListCount(), models ? 3 : 0);
+            d.btnOK_Click();
+            EXPECT_TRUE(d.Form.Visible());
+            d.btnCancel_Click();
+        });
+        f.AddNewDevice();
+        ASSERT_EQ(shell.boxes.size(), 1u);
+        EXPECT_EQ(shell.boxes[0].text, "Please Select Master Device !");
+        EXPECT_EQ(shell.boxes[0].style, mb::kOk | mb::kIconInformation);
+        EXPECT_EQ(shell.boxes[0].caption, "Information");
+        EXPECT_TRUE(registry.writes().empty());
+    }
+}
+
+// The master lists come from OPOS.INI once; later edits of the file reach
+// a pick and the caption's version, not the lists. The pick itself stays,
+// so a later create is accepted at once.
+TEST_F(SettingTest, MasterListsAreFilledOnceAndKept) {
+    PutModels();
+    frmMain& f = Load();
+    OnDialog([&](frmSetting& d) {
+        EXPECT_THAT(d.MasterName.Items(), ElementsAre("NV210_PORT1", "BENCH", "NOPULSE"));
+        Pick(d, 1);
+        d.btnCancel_Click();
+    });
+    f.AddNewDevice();
+
+    PutIni("[device]\ncount=1\nvesrion=V2.0\ndevice1=BENCH\n[BENCH]\nMaster=Renamed model\nPulseOnTime=175\n");
+    OnDialog([&](frmSetting& d) {
+        EXPECT_EQ(d.Form.Caption(), "Create Cash Drawer Device V2.0");
+        EXPECT_THAT(d.MasterDevice.Items(),
+                    ElementsAre("NV-210 board, drawer port 1", "Bench simulated terminal", "No pulse model"));
+        EXPECT_EQ(d.MasterDevice.ListIndex(), 1);
+        Pick(d, 1);
+        EXPECT_EQ(d.txtPulseOnTime.Text(), "175");
+        d.btnOK_Click();
+    });
+    f.AddNewDevice();
+    EXPECT_EQ(Written().PulseOnTime, 175);
+    EXPECT_EQ(Written().Master, "Renamed model");
+    EXPECT_TRUE(shell.boxes.empty());
+}
+
+// A model without "PulseOnTime" gives 0; a phase other than 1 is shown as
+// Low and written as 0. The rest of the record is the model's.
+TEST_F(SettingTest, CreateWritesThePickedModelWithZerosForStrayNumbers) {
+    PutModels();
+    frmMain& f = Load();
+    OnDialog([&](frmSetting& d) {
+        Pick(d, 2);
+        EXPECT_EQ(d.txtPulseOnTime.Text(), "0");
+        EXPECT_EQ(d.OpenStatusLow.Value(), 1);
+        EXPECT_EQ(d.OpenStatusHigh.Value(), 0);
+        d.btnOK_Click();
+    });
+    f.AddNewDevice();
+    EXPECT_EQ(Written(), (CashDrawerDevice{"CashDrawer", "Other.CashDrawer", "", "NVCD1", "", "No pulse model", 9, 0, 0,
+                                           0, 0, 1500}));
+    EXPECT_EQ(registry.writes().size(), 12u);
+    EXPECT_EQ(f.TreeView1.SelectedItem(), Node("NVCD1", "CashDrawer"));
+}
+
+// Property mode: edits reach the record (an emptied box keeps the last
+// number); OK writes them and shows the rebuilt entry, Cancel writes
+// nothing and leaves them in the record.
+TEST_F(SettingTest, EditsReachTheRecordAndOnlyOkWritesThem) {
+    for (bool ok : {false, true}) {
+        SCOPED_TRACE(ok);
+        frmMain& f = LoadWithBenchDevice(5);
+        OnDialog([&](frmSetting& d) {
+            EXPECT_EQ(d.OpenStatusLow.Value(), 1);
+            Type(d, &frmSetting::txtPulseOnTime, "250");
+            Type(d, &frmSetting::txtPulseOnTime, "");
+            Type(d, &frmSetting::txtTimeOut, "3000");
+            d.OpenStatusHigh.ValueFromUser(1);
+            d.OpenStatusHigh_Click();
+            ok ? d.btnOK_Click() : d.btnCancel_Click();
+        });
+        f.DeviceProperty();
+        EXPECT_EQ(gEditDevice.PulseOnTime, 250);
+        EXPECT_EQ(gEditDevice.Timeout, 3000);
+        EXPECT_EQ(gEditDevice.OpenStatusPhase, 1);
+        EXPECT_EQ(registry.writes().size(), ok ? 12u : 0u);
+        EXPECT_EQ(Written().PulseOnTime, ok ? 250 : 150);
+        EXPECT_EQ(f.lblOpenStatusPhase.Caption(), ok ? "High" : "Low");
+    }
+}
+
+// OK in property mode under another name: the entry is written under the
+// new name, and the old key is deleted only when it is another key whose
+// replacement was written.
+TEST_F(SettingTest, RenameMovesTheEntryOnlyWhenTheNewKeyHoldsIt) {
+    const struct {
+        const char* name;
+        bool write_fails;
+        bool old_kept;
+        const char* selected;  // node the rebuilt tree selects
+    } cases[] = {
+        {"Front", false, false, "Front"},
+        {"nvcd1", false, true, "NVCD1"},  // one key under both spellings
+        {"NVCD1", false, true, "NVCD1"},
+        {"Front", true, true, "Front"},  // last: the failure stays set
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + (c.write_fails ? " failing" : ""));
+        if (c.write_fails) registry.FailWritesOf("Timeout", kRegAccessDenied);
+        frmMain& f = LoadWithBenchDevice();
+        OnDialog([&](frmSetting& d) {
+            Type(d, &frmSetting::txtDeviceName, c.name);
+            d.btnOK_Click();
+        });
+        f.DeviceProperty();
+        EXPECT_EQ(Written(c.name).PulseOnTime, 150);
+        EXPECT_EQ(registry.Find(modRegistry::DeviceKeyPath("CashDrawer", c.name), "DeviceName")->data,
+                  fakes::Bytes(std::string(c.name) + '\0'));
+        EXPECT_EQ(registry.HasKey(kNvcd1), c.old_kept);
+        EXPECT_EQ(f.TreeView1.SelectedItem(), Node(c.selected, "CashDrawer"));
+        for (const char* key : {"Front", "NVCD1"})
+            modRegistry::DeleteRegKey(platform(), std::string(kOposRoot) + "\\CashDrawer", key);
+    }
+}
+
+// A name the store would not take as a key name: OK says why, writes
+// nothing and keeps the dialog shown; in property mode the old entry stays.
+TEST_F(SettingTest, RefusedNamesKeepTheDialogOpenAndWriteNothing) {
+    const struct {
+        std::string name;
+        const char* message;  // nullptr: accepted
+    } cases[] = {
+        {"", "Please Enter Device Name !"},
+        {"A\\B", "Device Name cannot contain \"\\\" !"},
+        {std::string(256, 'x'), "Device Name cannot be longer than 255 characters !"},
+        {std::string(255, 'y'), nullptr},  // last: it is written (and renames in property mode)
+    };
+    frmMain& f = LoadWithBenchDevice();
+    for (void (frmMain::*command)() : {&frmMain::AddNewDevice, &frmMain::DeviceProperty}) {
+        Click("NVCD1", "CashDrawer");
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.name.substr(0, 8) + (command == &frmMain::AddNewDevice ? " create" : " property"));
+            shell.boxes.clear();
+            const size_t writes = registry.writes().size();
+            OnDialog([&](frmSetting& d) {
+                if (command == &frmMain::AddNewDevice) Pick(d, 1);
+                Type(d, &frmSetting::txtDeviceName, c.name);
+                d.btnOK_Click();
+                EXPECT_EQ(d.Form.Visible(), c.message != nullptr);
+                if (d.Form.Visible()) d.btnCancel_Click();
+            });
+            (f.*command)();
+            EXPECT_EQ(registry.writes().size(), writes + (c.message == nullptr ? 12 : 0));
+            EXPECT_EQ(registry.HasKey(kNvcd1), c.message != nullptr || command == &frmMain::AddNewDevice);
+            if (c.message == nullptr) {
+                EXPECT_TRUE(shell.boxes.empty());
+                continue;
+            }
+            ASSERT_EQ(shell.boxes.size(), 1u);
+            EXPECT_EQ(shell.boxes[0].text, c.message);
+            EXPECT_EQ(shell.boxes[0].style, mb::kOk | mb::kIconInformation);
+            EXPECT_EQ(shell.boxes[0].caption, "Information");
+        }
+    }
+}
+
+}  // namespace
+}  // namespace trellup::testing

@@ -1,0 +1,302 @@
+// The property dialog and the device commands of Trellup.exe, driven from
+// another process: a cash drawer created from the bench's hardware model
+// through the real dialog opens in Kestrix.dll and fires the bench drawer;
+// the property dialog renames it; Delete Device asks, and only Yes deletes.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "gui_bench.h"
+#include "machine.h"
+#include "resource_ids.h"
+#include "setup_entries.h"
+#include "trellup_driver.h"
+
+namespace trellup_gui {
+namespace {
+
+using trellup_driver::MessageBoxSeen;
+using trellup_driver::Trellup;
+
+const std::wstring kDrawers = L"SOFTWARE\\OLEforRetail\\ServiceOPOS\\CashDrawer\\";
+
+std::wstring IniText(const wchar_t* section, const wchar_t* key) {
+    const std::wstring ini = trellup_driver::WindowsPath(TRELLUP_PRODUCT_DIR) + L"\\OPOS.INI";
+    wchar_t text[256] = {};
+    GetPrivateProfileStringW(section, key, L"", text, 256, ini.c_str());
+    return text;
+}
+
+std::wstring RegText(const std::wstring& device, const wchar_t* name) {
+    wchar_t text[512] = {};
+    DWORD size = sizeof text;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, (kDrawers + device).c_str(), name, RRF_RT_REG_SZ, nullptr, text, &size) != 0)
+        return L"<none>";
+    return text;
+}
+
+DWORD RegNumber(const std::wstring& device, const wchar_t* name) {
+    DWORD value = 0xDEADBEEF, size = sizeof value;
+    RegGetValueW(HKEY_LOCAL_MACHINE, (kDrawers + device).c_str(), name, RRF_RT_REG_DWORD, nullptr, &value, &size);
+    return value;
+}
+
+bool KeyExists(const std::wstring& device) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, (kDrawers + device).c_str(), 0, KEY_READ, &key) != 0) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+std::wstring TextOf(HWND hwnd) {
+    wchar_t text[1024] = {};
+    DWORD_PTR ignored;
+    SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 5000, &ignored);
+    return text;
+}
+
+class SettingDialogGui : public ::testing::Test {
+protected:
+    // The bench's entries with the drawer under `drawer`, its hardware
+    // model named `master`.
+    void Start(const std::wstring& drawer, const std::wstring& master = L"") {
+        PrepareOposArea(drawer);
+        if (!master.empty()) {
+            ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, (kDrawers + drawer).c_str(), L"Master", REG_SZ, master.c_str(),
+                                      static_cast<DWORD>((master.size() + 1) * sizeof(wchar_t))),
+                      0);
+        }
+        std::string error;
+        machine = winio_sim::Machine::open(BenchName(), &error);
+        ASSERT_TRUE(machine != nullptr) << error;
+        machine->close_drawer(0);
+        ASSERT_TRUE(app.Start(TrellupExe())) << "Trellup.exe did not show its window";
+    }
+
+    // The dialog once it is shown with this caption, owned by the main
+    // window.
+    void WaitForDialog(const std::wstring& caption) {
+        MessageBoxSeen seen;
+        ASSERT_TRUE(trellup_driver::WaitForBox(caption, &seen)) << "no dialog \"" << std::string(caption.begin(), caption.end()) << '"';
+        dialog = seen.hwnd;
+        ASSERT_EQ(GetWindow(dialog, GW_OWNER), app.main());
+        app.Sync();
+    }
+    HWND Item(int id) const { return GetDlgItem(dialog, id); }
+    std::wstring Text(int id) const { return TextOf(Item(id)); }
+    bool Checked(int id) const { return SendMessageW(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+    // A character typed into a box, and a text set from outside (a paste).
+    void Type(int id, wchar_t c) const {
+        PostMessageW(Item(id), WM_CHAR, c, 1);
+        app.Sync();
+    }
+    void SetText(int id, const std::wstring& text) const {
+        SendMessageW(Item(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        app.Sync();
+    }
+    // Replaces a box's text with `text` from the clipboard.
+    void Paste(int id, const std::wstring& text) const {
+        ASSERT_TRUE(OpenClipboard(nullptr));
+        EmptyClipboard();
+        const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+        HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, bytes);
+        memcpy(GlobalLock(data), text.c_str(), bytes);
+        GlobalUnlock(data);
+        SetClipboardData(CF_UNICODETEXT, data);
+        CloseClipboard();
+        SendMessageW(Item(id), EM_SETSEL, 0, -1);
+        SendMessageW(Item(id), WM_PASTE, 0, 0);
+        app.Sync();
+    }
+    void PickMaster(const std::wstring& name) const {
+        HWND combo = Item(IDC_MasterDevice);
+        const LRESULT index = SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                           reinterpret_cast<LPARAM>(name.c_str()));
+        ASSERT_GE(index, 0);
+        SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_MasterDevice, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+        app.Sync();
+    }
+    // Presses a button of the dialog; true once the dialog is hidden.
+    bool PressAndWaitHidden(int id) const {
+        PostMessageW(Item(id), BM_CLICK, 0, 0);
+        for (int i = 0; i < 400 && IsWindowVisible(dialog); ++i) Sleep(25);
+        app.Sync();
+        return !IsWindowVisible(dialog);
+    }
+    // Right-clicks a device and chooses a device menu entry by its
+    // underlined letter.
+    void DeviceMenu(const std::wstring& device, WORD letter) {
+        HTREEITEM item = app.FindTreeItem(IDC_TreeView1, L"CashDrawer", device);
+        ASSERT_NE(item, nullptr);
+        ASSERT_TRUE(app.ClickTreeItem(IDC_TreeView1, item, true));
+        Sleep(500);
+        Trellup::PressKeys({letter});
+    }
+    std::wstring SelectedNode() const {
+        HTREEITEM selected = app.SelectedTreeItem(IDC_TreeView1);
+        for (const auto& t : app.Tree(IDC_TreeView1))
+            if (t.item == selected) return t.text;
+        return L"<none>";
+    }
+    // A screenshot once the utility has painted what it has to paint (paint
+    // messages come after every other message).
+    void Shot(const char* name) const {
+        for (int i = 0; i < 3; ++i) {
+            app.Sync();
+            Sleep(200);
+        }
+        trellup_driver::SaveScreenshot(ScreenshotPath(name));
+    }
+    std::wstring LastLogLine(const std::wstring& expected) const {
+        std::wstring last;
+        for (int i = 0; i < 200; ++i) {
+            const auto lines = app.ListItems(IDC_List1);
+            last = lines.empty() ? L"" : lines.back();
+            if (last == expected) break;
+            Sleep(50);
+        }
+        return last;
+    }
+
+    Trellup app;
+    std::unique_ptr<winio_sim::Machine> machine;
+    HWND dialog = nullptr;
+};
+
+TEST_F(SettingDialogGui, CreatedFromTheBenchModelTheDrawerFires) {
+    ASSERT_NO_FATAL_FAILURE(Start(opos_bench::kBenchDrawer));
+    app.PostClick(IDC_Image1);
+    ASSERT_NO_FATAL_FAILURE(WaitForDialog(L"Create Cash Drawer Device " + IniText(L"device", L"vesrion")));
+
+    // Size, place and tab order of the window.
+    const int dpi = [] {
+        HDC dc = GetDC(nullptr);
+        const int v = GetDeviceCaps(dc, LOGPIXELSX);
+        ReleaseDC(nullptr, dc);
+        return v;
+    }();
+    RECT client, self, main;
+    GetClientRect(dialog, &client);
+    EXPECT_EQ(client.right, MulDiv(279, dpi, 96));
+    EXPECT_EQ(client.bottom, MulDiv(209, dpi, 96));
+    GetWindowRect(dialog, &self);
+    GetWindowRect(app.main(), &main);
+    EXPECT_EQ(self.left, main.left + ((main.right - main.left) - (self.right - self.left)) / 2);
+    EXPECT_EQ(self.top, main.top + ((main.bottom - main.top) - (self.bottom - self.top)) / 2);
+    std::vector<int> tab_stops;
+    for (HWND c = GetWindow(dialog, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT))
+        if (GetWindowLongW(c, GWL_STYLE) & WS_TABSTOP) tab_stops.push_back(GetDlgCtrlID(c));
+    EXPECT_EQ(tab_stops, (std::vector<int>{IDC_MasterDevice, IDC_txtDeviceName, IDC_txtPulseOnTime, IDCANCEL, IDOK,
+                                           IDC_MasterName, IDC_txtTimeOut, IDC_OpenStatusHigh}));
+    EXPECT_FALSE(IsWindowEnabled(app.main()));
+
+    // What the create mode shows.
+    EXPECT_EQ(Text(IDOK), L"Create");
+    EXPECT_EQ(Text(IDC_txtDeviceName), L"NVCD1");
+    EXPECT_EQ(Text(IDC_txtPulseOnTime), L"100");
+    EXPECT_EQ(Text(IDC_txtTimeOut), L"2500");
+    EXPECT_TRUE(Checked(IDC_OpenStatusHigh));
+    EXPECT_TRUE(IsWindowVisible(Item(IDC_MasterDevice)));
+    EXPECT_FALSE(IsWindowVisible(Item(IDC_lblMasterDevice)));
+    EXPECT_FALSE(IsWindowVisible(Item(IDC_MasterName)));
+    Shot("setting-create");
+
+    // OK without a hardware model: the box, and the dialog stays.
+    PostMessageW(Item(IDOK), BM_CLICK, 0, 0);
+    MessageBoxSeen box;
+    ASSERT_TRUE(trellup_driver::WaitForBox(L"Information", &box));
+    EXPECT_EQ(box.text, L"Please Select Master Device !");
+    EXPECT_TRUE(box.has_icon);
+    ASSERT_TRUE(trellup_driver::AnswerBox(box, IDOK));
+    app.Sync();
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    EXPECT_FALSE(IsWindowEnabled(app.main()));
+    EXPECT_FALSE(KeyExists(L"NVCD1"));
+
+    const std::wstring master = IniText(L"BENCH", L"Master");
+    ASSERT_NO_FATAL_FAILURE(PickMaster(master));
+    EXPECT_EQ(Text(IDC_txtPulseOnTime), IniText(L"BENCH", L"PulseOnTime"));
+    EXPECT_EQ(Text(IDC_txtTimeOut), IniText(L"BENCH", L"Timeout"));
+    EXPECT_TRUE(Checked(IDC_OpenStatusLow));
+    // Typed characters pass the key filter; a pasted text passes whole and
+    // goes through the conversion (2500.5 is 2500, halves to even).
+    SetText(IDC_txtPulseOnTime, L"");
+    for (wchar_t c : std::wstring(L"x12a0")) Type(IDC_txtPulseOnTime, c);
+    EXPECT_EQ(Text(IDC_txtPulseOnTime), L"120");
+    Paste(IDC_txtTimeOut, L" 2500.5 ");
+    EXPECT_EQ(Text(IDC_txtTimeOut), L" 2500.5 ");
+    ASSERT_TRUE(PressAndWaitHidden(IDOK));
+
+    EXPECT_EQ(RegText(L"NVCD1", L""), IniText(L"BENCH", L"SOName"));
+    EXPECT_EQ(RegText(L"NVCD1", L"DeviceName"), L"NVCD1");
+    EXPECT_EQ(RegText(L"NVCD1", L"Master"), master);
+    EXPECT_EQ(_wcsicmp(RegText(L"NVCD1", L"DllPath").c_str(),
+                       trellup_driver::WindowsPath(TRELLUP_PRODUCT_DIR).c_str()),
+              0);
+    EXPECT_EQ(RegNumber(L"NVCD1", L"MasterValue"), static_cast<DWORD>(opos_bench::kBenchMasterValue));
+    EXPECT_EQ(RegNumber(L"NVCD1", L"PulseOnTime"), 120u);
+    EXPECT_EQ(RegNumber(L"NVCD1", L"Timeout"), 2500u);
+    EXPECT_EQ(RegNumber(L"NVCD1", L"OpenStatusPhase"), 0u);
+    EXPECT_TRUE(IsWindowEnabled(app.main()));
+    EXPECT_EQ(SelectedNode(), L"NVCD1");
+
+    // The entry opens in Kestrix.dll through the cash drawer control object,
+    // and the bench drawer opens.
+    app.Click(IDC_cmdOpen);
+    ASSERT_EQ(LastLogLine(L"Open : [0] Success"), L"Open : [0] Success");
+    app.Click(IDC_cmdClaim);
+    app.Click(IDC_cmdEnable);
+    app.Click(IDC_cmdFire);
+    EXPECT_EQ(LastLogLine(L"OpenDrawer : [0] Success"), L"OpenDrawer : [0] Success");
+    EXPECT_EQ(machine->drawer(0).releases, 1u);
+}
+
+TEST_F(SettingDialogGui, PropertyRenamesAndDeleteActsOnYesOnly) {
+    ASSERT_NO_FATAL_FAILURE(Start(L"NVCD1", L"Bench model"));
+    HTREEITEM nvcd1 = app.FindTreeItem(IDC_TreeView1, L"CashDrawer", L"NVCD1");
+    ASSERT_TRUE(app.ClickTreeItem(IDC_TreeView1, nvcd1));
+    DeviceMenu(L"NVCD1", 'P');
+    ASSERT_NO_FATAL_FAILURE(WaitForDialog(L"Cash Drawer Property " + IniText(L"device", L"vesrion")));
+    EXPECT_EQ(Text(IDOK), L"OK");
+    EXPECT_FALSE(IsWindowVisible(Item(IDC_MasterDevice)));
+    EXPECT_TRUE(IsWindowVisible(Item(IDC_lblMasterDevice)));
+    EXPECT_EQ(Text(IDC_lblMasterDevice), L"Bench model");
+    EXPECT_EQ(Text(IDC_txtDeviceName), L"NVCD1");
+    EXPECT_EQ(Text(IDC_txtPulseOnTime), L"100");
+    EXPECT_EQ(Text(IDC_txtTimeOut), L"1000");
+    EXPECT_TRUE(Checked(IDC_OpenStatusLow));
+    Shot("setting-property");
+
+    SetText(IDC_txtDeviceName, L"Front");
+    ASSERT_TRUE(PressAndWaitHidden(IDOK));
+    EXPECT_FALSE(KeyExists(L"NVCD1"));
+    EXPECT_EQ(RegText(L"Front", L"DeviceName"), L"Front");
+    EXPECT_EQ(RegNumber(L"Front", L"Timeout"), 1000u);
+    EXPECT_EQ(SelectedNode(), L"Front");
+    EXPECT_EQ(app.Text(IDC_lblDeviceName), L"Front");
+
+    for (int answer : {IDNO, IDYES}) {
+        SCOPED_TRACE(answer);
+        DeviceMenu(L"Front", 'D');
+        MessageBoxSeen box;
+        ASSERT_TRUE(trellup_driver::WaitForBox(L"Delete CashDrawer Device", &box));
+        EXPECT_EQ(box.text, L"Are you sure you want to delete all setting information about\n\rCashDrawer\\Front");
+        EXPECT_TRUE(box.has_icon);
+        EXPECT_TRUE(IsWindowVisible(GetDlgItem(box.hwnd, IDYES)));
+        EXPECT_TRUE(IsWindowVisible(GetDlgItem(box.hwnd, IDNO)));
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(box.hwnd, IDOK)));
+        GUITHREADINFO gui{};
+        gui.cbSize = sizeof gui;
+        ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(box.hwnd, nullptr), &gui));
+        EXPECT_EQ(gui.hwndFocus, GetDlgItem(box.hwnd, IDNO));  // No is the default button
+        EXPECT_EQ(GetWindowLongW(GetDlgItem(box.hwnd, IDNO), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
+        ASSERT_TRUE(trellup_driver::AnswerBox(box, answer));
+        app.Sync();
+        EXPECT_EQ(KeyExists(L"Front"), answer == IDNO);
+        EXPECT_EQ(app.FindTreeItem(IDC_TreeView1, L"CashDrawer", L"Front") != nullptr, answer == IDNO);
+    }
+}
+
+}  // namespace
+}  // namespace trellup_gui
