@@ -35,9 +35,10 @@ private:
         row_ = column_ = 0;
     }
 
-    void OnOpen() override {
+    long OnOpen() override {
         mirror_ = DisplayMirror::Open(CardFeed::NameFromEnvironment());
         Publish();
+        return 0;
     }
     void OnClose() override { mirror_.reset(); }
 
