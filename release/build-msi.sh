@@ -11,8 +11,10 @@ for f in Kestrix.dll Trellup.exe OPOS.INI; do
   [ -f "$product/$f" ] || { echo "build-msi: $product/$f is missing" >&2; exit 1; }
 done
 case "$arch" in
-win32) upgrade=6A0F3C52-91D4-4B7E-8E25-3F1C7B94D0A8 dir=ProgramFilesFolder win64=no wixarch=x86 ;;
-win64) upgrade=C4E81B27-5D39-4F06-A6C3-92B7E0D415F6 dir=ProgramFiles64Folder win64=yes wixarch=x64 ;;
+win32) upgrade=6A0F3C52-91D4-4B7E-8E25-3F1C7B94D0A8 dir=ProgramFilesFolder win64=no wixarch=x86 bits=32
+       menu="Trellup" ;;
+win64) upgrade=C4E81B27-5D39-4F06-A6C3-92B7E0D415F6 dir=ProgramFiles64Folder win64=yes wixarch=x64 bits=64
+       menu="Trellup (64-bit)" ;;
 *) echo "usage: $0 <win32|win64> <version> <product dir> <out.msi>" >&2; exit 2 ;;
 esac
 mkdir -p "$(dirname "$out")"
@@ -26,6 +28,7 @@ cp "$here/Kestrix.wxs" "$work/"
 python3 "$here/com_entries.py" "$here/com_entries.tsv" "$arch" "$work/com-entries.wxi" "$work/com-entry-refs.wxi"
 if ! (cd "$work" && wixl -a "$wixarch" -o package.msi \
         -D Version="$version" -D UpgradeCode="$upgrade" -D ProgramFilesDir="$dir" -D Win64="$win64" \
+        -D Bits="$bits" -D MenuName="$menu" \
         -D ProductDir=files -D ComEntries=com-entries.wxi -D ComEntryRefs=com-entry-refs.wxi \
         Kestrix.wxs 2>wixl.log); then
   cat "$work/wixl.log" >&2

@@ -73,8 +73,10 @@ else
 fi
 check "the three files are in Program Files" \
   test "$(cd "$program_files" 2>/dev/null && ls | tr '\n' ' ')" = "Kestrix.dll OPOS.INI Trellup.exe "
-check "the Start menu has Trellup" \
-  test -n "$(find "$inst/drive_c" -path '*Start Menu/Programs/Kestrix/Trellup.lnk' 2>/dev/null)"
+menu=Trellup
+[ "$arch" = win64 ] && menu="Trellup (64-bit)"
+check "the Start menu has $menu" \
+  test -n "$(find "$inst/drive_c" -path "*Start Menu/Programs/Kestrix/$menu.lnk" 2>/dev/null)"
 check "the installed programs list Kestrix and Trellup $version" \
   test "$($entries "$inst" --products)" = "Kestrix and Trellup $version"
 
