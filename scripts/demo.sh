@@ -42,7 +42,7 @@ if [ "$headless" = 1 ]; then scripts/xvfb.sh start "$display" "$tree/demo-xvfb.p
 trap stop EXIT
 echo "Preparing the demo prefix $prefix"
 scripts/wine-prefix.sh init "$preset" "$prefix" "$display" >/dev/null 2>&1
-run "$tree/opos/opos-bench-setup.exe" | tr -d '\r'
+run "$tree/opos/opos-bench-setup.exe" | sed -u 's/\r$//'
 run regsvr32 /s "$(winpath "$tree/product/Kestrix.dll")"
 echo "Kestrix.dll registered from $tree/product"
 
@@ -58,13 +58,13 @@ Open, Claim, DeviceEnabled and OpenDrawer it, then from another terminal here:
 Close Trellup's window to end the demo.
 
 EOT
-  run "$tree/demo/trellup-tour.exe" --keep | tr -d '\r'
+  run "$tree/demo/trellup-tour.exe" --keep | sed -u 's/\r$//'
   exit "${PIPESTATUS[0]}"
 fi
 
 rm -rf "$shots"
 mkdir -p "$shots"
-run "$tree/demo/trellup-tour.exe" --shots "$(winpath "$shots")" | tr -d '\r'
+run "$tree/demo/trellup-tour.exe" --shots "$(winpath "$shots")" | sed -u 's/\r$//'
 result=${PIPESTATUS[0]}
 echo "Screenshots:"
 ls -1 "$shots"/*.png 2>/dev/null | sed "s|^$PWD/|  |"
