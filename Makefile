@@ -4,7 +4,8 @@
 #   make release  build the zip and the Windows Installer package of both
 #                 architectures into build/release/
 #   make bench  run the benchmark programs under Wine (figures, no asserts)
-.PHONY: test demo deps build bench release
+#   make soak   the long run of Kestrix through a control object (SOAK_ARGS="--minutes 60")
+.PHONY: test demo deps build bench release soak
 
 deps:
 	@scripts/install-deps.sh
@@ -23,3 +24,6 @@ release: deps
 
 bench: deps
 	@scripts/bench.sh
+
+soak: deps
+	@scripts/soak.sh $(SOAK_ARGS)

@@ -1,22 +1,37 @@
 #!/usr/bin/env bash
-# Runs the benchmark programs under Wine in both Windows trees and prints
-# their figures. Not part of `make test`.
+# Builds both Windows trees, runs every benchmark program under Wine several
+# times (BENCH_RUNS, 3 by default) in each tree this machine can start, and
+# prints one table of medians and worsts, both architectures side by side,
+# each figure beside what the fixed-wait design or the slowest allowed path
+# gives. The table also goes into docs/benchmarks.md with the date and the
+# commit. Not part of `make test`.
 set -eu
 cd "$(dirname "$0")/.."
+runs=${BENCH_RUNS:-3}
+results=()
 for preset in win32 win64; do
-  scripts/build.sh "$preset"
+  scripts/build.sh "$preset" >/dev/null
+  out=$PWD/build/$preset/bench-results.txt
+  results+=("$preset=$out")
   if ! scripts/wine-can-run.sh "$preset"; then
-    echo "== $preset: built; not run: this machine cannot start $preset Wine programs"
+    echo "== $preset: built; not run: this machine cannot start $preset Wine programs" >&2
+    echo "NOT RUN" > "$out"
     continue
   fi
   tree=$PWD/build/$preset
-  display=:94
+  display=$(sed -n 's/^KX_WINE_DISPLAY:[A-Z]*=//p' "$tree/CMakeCache.txt")
   scripts/xvfb.sh start "$display" "$tree/bench-xvfb.pid"
   scripts/wine-prefix.sh init "$preset" "$tree/wineprefix" "$display"
-  echo "== $preset"
-  for exe in "$tree"/winio/*_benchmark.exe "$tree"/product/*_benchmark.exe "$tree"/opos/*_benchmark.exe; do
-    scripts/wine-run.sh "$preset" "$tree/wineprefix" "$display" "$exe"
+  : > "$out"
+  for run in $(seq 1 "$runs"); do
+    for exe in "$tree"/winio/*_benchmark.exe "$tree"/product/*_benchmark.exe "$tree"/opos/*_benchmark.exe; do
+      [ -f "$exe" ] || continue
+      echo "== $preset run $run: $(basename "$exe")" >&2
+      scripts/wine-run.sh "$preset" "$tree/wineprefix" "$display" "$exe" | tee /dev/stderr | tr -d '\r' |
+        grep '^BENCH|' >> "$out" || true
+    done
   done
   scripts/wine-prefix.sh stop "$preset" "$tree/wineprefix" "$display"
   scripts/xvfb.sh stop "$display" "$tree/bench-xvfb.pid"
 done
+python3 scripts/bench-table.py --runs "$runs" --doc docs/benchmarks.md "${results[@]}"

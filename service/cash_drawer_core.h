@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "device_registry.h"
 #include "hardware/gpio.h"
@@ -96,7 +97,21 @@ public:
     virtual void StartStatusThread();
     // Stops the monitor and waits (dispatching messages) until its thread has
     // ended, then forgets it. Nothing happens when no thread is recorded.
+    // A monitor held inside the event call longer than kEventStopWaitMs (a
+    // handler that never returns, or one that itself called the method now
+    // stopping the monitor) is let go instead: it ends on its own once the
+    // call returns, touching nothing of this object.
     virtual void StopStatusThread();
+
+    // How long a stop waits for a monitor inside the event call.
+    static constexpr uint32_t kEventStopWaitMs = 1000;
+    // The shortest sampling period: CheckStatusPeriod below it (0 and
+    // negative values included) samples at this period.
+    static constexpr int32_t kMinStatusPeriodMs = 10;
+
+    // True while a monitor thread that a stop let go is still running (the
+    // code it returns through must stay loaded).
+    bool LetGoMonitorRunning();
 
     // True while a monitor thread is recorded (running or dead).
     bool HasMonitorThread() const { return monitor_.joinable(); }
@@ -116,8 +131,10 @@ private:
     // was closed since `closings` was taken.
     void RestartMonitorUnlessClosedSince(uint32_t closings);
     void StopMonitor();
-    void StatusThreadMain(std::shared_ptr<ISignal> stop, std::shared_ptr<ISignal> ended) noexcept;
-    int32_t StatusThreadProc(ISignal& stop);
+    // `reference`: the reading the first sample is compared with.
+    void StatusThreadMain(std::shared_ptr<ISignal> stop, std::shared_ptr<ISignal> ended,
+                          std::shared_ptr<std::atomic<int32_t>> inEvent, int32_t reference) noexcept;
+    int32_t StatusThreadProc(ISignal& stop, std::atomic<int32_t>& inEvent, int32_t reference);
 
     Platform platform_;
 
@@ -143,6 +160,10 @@ private:
     std::shared_ptr<ISignal> stopSignal_;   // set to wake and stop the monitor
     std::shared_ptr<ISignal> endedSignal_;  // set by the monitor as its last action
     uint64_t monitorGeneration_ = 0;        // counts started monitors (apartment thread only)
+    // 1 while the monitor is inside the event call; shared like the signals.
+    std::shared_ptr<std::atomic<int32_t>> inEvent_;
+    // Ended signals of monitors let go by a stop (apartment thread only).
+    std::vector<std::shared_ptr<ISignal>> letGo_;
     IControlObject* control_ = nullptr;
     std::atomic<int32_t> monitorRunning_{0};
 

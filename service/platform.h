@@ -79,6 +79,13 @@ public:
     // dispatching its window messages meanwhile, so a control object that
     // posts the status event to this thread and waits cannot deadlock it.
     virtual void WaitDispatching() = 0;
+    // The same, for at most `ms`; true when set (now or before). A platform
+    // that cannot bound the wait waits without limit and returns true.
+    virtual bool WaitDispatchingFor(uint32_t ms) {
+        (void)ms;
+        WaitDispatching();
+        return true;
+    }
 };
 
 class IClock {

@@ -38,10 +38,13 @@ CCashDrawer_SO::CCashDrawer_SO(IUnknown* outer)
       core_(std::make_unique<CCashDrawer_SOCore>(kestrix::win32::SystemPlatform())) {}
 
 CCashDrawer_SO::~CCashDrawer_SO() {
-    // Released from inside the status event, on the monitor thread: that
-    // thread still has to return through this library's code after the
-    // object is gone, so the library must never be unloaded under it.
+    // Released from inside the status event, on the monitor thread, or with
+    // a monitor that a stop let go still inside the event call: that thread
+    // still has to return through this library's code after the object is
+    // gone, so the library must never be unloaded under it.
     if (core_->OnMonitorThread()) Module().PinLoaded();
+    core_->StopStatusThread();
+    if (core_->LetGoMonitorRunning()) Module().PinLoaded();
 }
 
 CCashDrawer_SO::ModuleLockHold::ModuleLockHold() { Module().Lock(); }

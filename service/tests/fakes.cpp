@@ -228,6 +228,11 @@ public:
         std::unique_lock<std::mutex> lock(m_);
         cv_.wait(lock, [&] { return set_; });
     }
+    bool WaitDispatchingFor(uint32_t ms) override {
+        if (auto handler = clock_->TakeDispatch()) handler();
+        std::unique_lock<std::mutex> lock(m_);
+        return cv_.wait_for(lock, std::chrono::milliseconds(ms), [&] { return set_; });
+    }
 
 private:
     RealClock* clock_;

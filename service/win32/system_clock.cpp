@@ -27,14 +27,28 @@ public:
     // looked at the queue before (MWMO_INPUTAVAILABLE). The event is looked at
     // before every message, so nothing is dispatched once it is set: every
     // message run here may re-enter the caller.
-    void WaitDispatching() override {
+    void WaitDispatching() override { WaitDispatchingFor(INFINITE); }
+
+    // Time-outs are counted from the call, not per message.
+    bool WaitDispatchingFor(uint32_t ms) override {
         HANDLE h = event_.get();
-        if (!h) return;
+        if (!h) return true;
+        const ULONGLONG end = GetTickCount64() + ms;
         bool quit = false;
         WPARAM quit_code = 0;
+        bool set = true;
         for (;;) {
+            DWORD left = INFINITE;
+            if (ms != INFINITE) {
+                const ULONGLONG now = GetTickCount64();
+                left = now >= end ? 0 : static_cast<DWORD>(end - now);
+            }
             // The event comes first: with both ready the wait answers index 0.
-            const DWORD r = MsgWaitForMultipleObjectsEx(1, &h, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+            const DWORD r = MsgWaitForMultipleObjectsEx(1, &h, left, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+            if (r == WAIT_TIMEOUT) {
+                set = false;
+                break;
+            }
             if (r != WAIT_OBJECT_0 + 1) break;  // set, or the wait itself failed
             MSG msg;
             if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) continue;
@@ -48,6 +62,7 @@ public:
             DispatchMessageW(&msg);
         }
         if (quit) PostQuitMessage(static_cast<int>(quit_code));
+        return set;
     }
 
 private:

@@ -115,6 +115,10 @@ HRESULT CoClient::Put(const wchar_t* name, VARIANT value) {
 }
 
 std::vector<ReceivedEvent> CoClient::events() const { return sink_ ? sink_->events : std::vector<ReceivedEvent>{}; }
+void CoClient::set_on_event(std::function<void(const ReceivedEvent&)> handler) {
+    if (sink_) sink_->on_event = std::move(handler);
+}
+
 void CoClient::clear_events() {
     if (sink_) sink_->events.clear();
 }

@@ -41,6 +41,8 @@ public:
     IDispatch* dispatch() { return co_.Get(); }
 
     std::vector<ReceivedEvent> events() const;
+    // Runs `handler` for every event as it arrives (after recording it).
+    void set_on_event(std::function<void(const ReceivedEvent&)> handler);
     void clear_events();
     // Dispatches messages until `done` holds or `ms` passes; true if it held.
     static bool PumpUntil(const std::function<bool()>& done, DWORD ms);
