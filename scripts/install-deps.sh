@@ -6,7 +6,7 @@
 set -eu
 packages=(cmake ninja-build g++ googletest libgtest-dev libgmock-dev python3
           mingw-w64 mingw-w64-tools libwine-dev wine64 wine32:i386
-          xvfb xauth imagemagick clang libclang-rt-14-dev)
+          xvfb xauth imagemagick clang libclang-rt-14-dev msitools wixl)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -175,7 +175,13 @@ public:
 
     // IConnectionPointContainer: the one point, for the class's events.
     STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints** out) override {
-        return ConnectionPointEnum::Make({&point_}, out);
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        try {
+            return ConnectionPointEnum::Make({&point_}, out);
+        } catch (...) {
+            return E_OUTOFMEMORY;
+        }
     }
     STDMETHODIMP FindConnectionPoint(REFIID iid, IConnectionPoint** out) override {
         if (!out) return E_POINTER;

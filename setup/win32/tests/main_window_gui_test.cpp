@@ -4,9 +4,7 @@
 // control object class.
 #include <gtest/gtest.h>
 
-#include "gui_bench.h"
-#include "resource_ids.h"
-#include "trellup_driver.h"
+#include "gui_fixture.h"
 
 namespace trellup_gui {
 namespace {
@@ -15,14 +13,8 @@ using trellup_driver::Trellup;
 
 constexpr COLORREF kRedPixel = RGB(255, 0, 0);
 
-class MainWindowGui : public ::testing::Test {
+class MainWindowGui : public GuiTest {
 protected:
-    void Start() { ASSERT_TRUE(app.Start(TrellupExe())) << "Trellup.exe did not show its window"; }
-    void SelectDevice(const std::wstring& cls, const std::wstring& device) {
-        HTREEITEM item = app.FindTreeItem(IDC_TreeView1, cls, device);
-        ASSERT_NE(item, nullptr);
-        ASSERT_TRUE(app.ClickTreeItem(IDC_TreeView1, item));
-    }
     // The last line of the log, once it equals `expected` or after 10 s.
     std::wstring LastLogLine(const std::wstring& expected = L"") const {
         std::wstring last;
@@ -40,9 +32,6 @@ protected:
         const RECT rc = app.ClientRect(id);
         return app.Pixel(id, rc.right - rc.left - 4, (rc.bottom - rc.top) / 2);
     }
-    void Shot(const char* name) { trellup_driver::SaveScreenshot(ScreenshotPath(name)); }
-
-    Trellup app;
 };
 
 TEST_F(MainWindowGui, ShowsTheTreeOfThePreparedRegistry) {
