@@ -4,7 +4,10 @@
     com_entries.py <table> <win32|win64> <components.wxi> <refs.wxi>
 
 Writes one component per registry view: "ComEntries" in the package's own
-view and, for the 64-bit package only, "ComEntries32" in the 32-bit view.
+view and, for the 64-bit package only, "ComEntries32" in the 32-bit view;
+and "ComProgIds" for the keys both views share, with one identity in both
+packages, so Windows Installer counts its installs and removes it with the
+last package.
 <refs.wxi> holds the matching ComponentRef elements for the feature. A key
 without values is written as a key the package creates and removes.
 Exits 1 with a message on a malformed row.
@@ -22,14 +25,18 @@ def rows(path, arch):
             cols = line.split("\t")
             if len(cols) == 3 and cols[2] == "-":
                 cols.append("")
-            if len(cols) != 4 or cols[0] not in ("own", "32") or not cols[1]:
+            if len(cols) != 4 or cols[0] not in ("own", "32", "shared") or not cols[1]:
                 raise ValueError("%s:%d: expected view, key, name and value separated by tabs" % (path, number))
             view, key, name, value = cols
             yield view, key.replace("$(arch)", arch), name, value.replace("$(arch)", arch)
 
 
-def component(ident, win64, entries):
-    out = ['<Component Id="%s" Guid="*" Win64="%s">' % (ident, win64)]
+# The shared component's identity: the same in both packages.
+SHARED_GUID = "3F6B2C84-7A1D-4E95-B0C2-58D9E41A7F36"
+
+
+def component(ident, win64, entries, guid="*"):
+    out = ['<Component Id="%s" Guid="%s" Win64="%s">' % (ident, guid, win64)]
     key_path = ' KeyPath="yes"'
     for key, name, value in entries:
         if name == "-":
@@ -61,6 +68,10 @@ def main(argv):
     if arch == "win64" and wow:
         lines += component("ComEntries32", "no", wow)
         refs.append('<ComponentRef Id="ComEntries32"/>')
+    shared = [(k, n, v) for view, k, n, v in all_rows if view == "shared"]
+    if shared:
+        lines += component("ComProgIds", "yes" if arch == "win64" else "no", shared, SHARED_GUID)
+        refs.append('<ComponentRef Id="ComProgIds"/>')
     head = '<?xml version="1.0" encoding="utf-8"?>\n<!-- Generated from com_entries.tsv; do not edit. -->\n<Include>\n'
     with open(components_path, "w", encoding="utf-8") as f:
         f.write(head + "".join("  " + l + "\n" for l in lines) + "</Include>\n")

@@ -11,6 +11,8 @@ for preset in win32 win64; do
   if [ ! -f "build/$preset/build.ninja" ]; then
     cmake --preset "$preset" >/dev/null
   fi
+  # Packages of an earlier version would be collected too: build afresh.
+  rm -f "build/$preset/package/"Kestrix-*
   cmake --build --preset "$preset" --target kx_package
   cp "build/$preset/package/"Kestrix-*-"$preset".zip "build/$preset/package/"Kestrix-*-"$preset".msi "$out/"
 done

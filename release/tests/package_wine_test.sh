@@ -44,8 +44,9 @@ winpath() { echo "Z:$1" | tr / '\\'; }
 
 rm -rf "$work"
 mkdir -p "$work"
-IFS=. read -r major minor patch <<<"$version"
-newer=$major.$minor.$((patch + 1))
+# Windows Installer compares the first three fields of a version.
+IFS=. read -r major minor patch build <<<"$version"
+newer=$major.$minor.$((patch + 1))${build:+.$build}
 newer_msi=$work/Kestrix-$newer-$arch.msi
 "$here/../build-msi.sh" "$arch" "$newer" "$tree/product" "$newer_msi" || { echo "newer package not built" >&2; exit 1; }
 
@@ -89,7 +90,7 @@ check "the cash drawer control object opens BenchDrawer in the installed Kestrix
 
 started=$(run "$inst" "$tree/opos/package-probe.exe" start 'C:\Program Files\Kestrix\Trellup.exe' | tr -d '\r')
 echo "   $started"
-check "Trellup.exe starts from Program Files" test "$started" = "window Trellup v$version"
+check "Trellup.exe starts from Program Files" test "$started" = "window Trellup v$major.$minor.$patch"
 
 # Upgrade.
 check "msiexec /i /qn of $newer upgrades" run "$inst" msiexec /i "$(winpath "$newer_msi")" /qn
