@@ -57,7 +57,9 @@ TEST_F(MonitorStorm, StartStopDestroyWhileEventsFlow) {
         ASSERT_EQ(b->OpenService(u"NVCD1", &failing), kSuccess);
         for (int i = 0; i < 5; ++i) {
             a->COFreezeEvents(static_cast<int16_t>(i % 2 ? -1 : 0));
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            // Long enough for the monitor to sample at least once (its
+            // period has a 10 ms floor).
+            std::this_thread::sleep_for(std::chrono::milliseconds(12));
             a->StopStatusThread();
             a->StartStatusThread();
             a->StartStatusThread();
