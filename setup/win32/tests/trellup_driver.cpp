@@ -207,8 +207,11 @@ void Trellup::PostClick(int id) const {
 }
 
 void Trellup::Type(int id, wchar_t c) const {
-    PostMessageW(Control(id), WM_CHAR, c, 1);
-    Sync();
+    // Sent, like Click: a posted character followed by Sync could race,
+    // because the handler may pump messages (a control object's call) and
+    // answer Sync's message before it has finished.
+    DWORD_PTR ignored;
+    SendMessageTimeoutW(Control(id), WM_CHAR, c, 1, SMTO_NORMAL, 60000, &ignored);
 }
 
 void Trellup::SetText(int id, const std::wstring& text) const {

@@ -43,7 +43,7 @@ public:
     void Click(int id) const;
     // Clicks without waiting: for a click that opens a modal window.
     void PostClick(int id) const;
-    // Types one character into a control (WM_CHAR) and waits.
+    // Types one character into a control (WM_CHAR); returns once it is handled.
     void Type(int id, wchar_t c) const;
     // Sets a control's text from outside, as a paste would, and waits.
     void SetText(int id, const std::wstring& text) const;
