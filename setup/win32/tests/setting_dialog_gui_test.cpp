@@ -86,9 +86,11 @@ protected:
     std::wstring Text(int id) const { return TextOf(Item(id)); }
     bool Checked(int id) const { return SendMessageW(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
     // A character typed into a box, and a text set from outside (a paste).
+    // Sent, so that it returns once the key filter and the change rule have
+    // run; a posted character could still be queued when Sync is answered.
     void Type(int id, wchar_t c) const {
-        PostMessageW(Item(id), WM_CHAR, c, 1);
-        app.Sync();
+        DWORD_PTR ignored;
+        SendMessageTimeoutW(Item(id), WM_CHAR, c, 1, SMTO_NORMAL, 20000, &ignored);
     }
     void SetText(int id, const std::wstring& text) const {
         SendMessageW(Item(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
