@@ -23,9 +23,10 @@ bool Listed(const std::vector<std::string>& names, const std::string& name) {
 // The name for a new cash drawer: "NVCD" and one more than the largest
 // number of the listed names that begin with "NVCD" (case matters), 1 when
 // there is none. A name's number is the number its rest begins with, rounded
-// half to even; numbers are 16-bit. When the next number would not fit,
-// the first "NVCD<n>" (n from 1) that no listed name takes, in any letter
-// case, is proposed instead.
+// half to even; numbers are 16-bit. A number whose name a listed device
+// already takes in another letter case ("nvcd3") is passed over, since keys
+// ignore case. When no next number fits, the first "NVCD<n>" (n from 1)
+// that no listed name takes is proposed instead.
 std::string NewCashDrawerName(const std::vector<std::string>& names) {
     int16_t largest = 0;
     bool beyond = false;
@@ -39,7 +40,10 @@ std::string NewCashDrawerName(const std::vector<std::string>& names) {
             beyond = true;  // past 32767: no next number
         }
     }
-    if (!beyond && largest < INT16_MAX) return kNamePrefix + std::to_string(largest + 1);
+    for (int32_t n = largest + 1; !beyond && n <= INT16_MAX; ++n) {
+        std::string name = kNamePrefix + std::to_string(n);
+        if (!Listed(names, name)) return name;
+    }
     for (size_t n = 1;; ++n) {
         std::string name = kNamePrefix + std::to_string(n);
         if (!Listed(names, name)) return name;

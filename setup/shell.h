@@ -14,6 +14,7 @@ namespace mb {
 constexpr int kOk = 0x0;
 constexpr int kYesNo = 0x4;
 constexpr int kIconStop = 0x10;
+constexpr int kIconExclamation = 0x30;
 constexpr int kIconInformation = 0x40;
 constexpr int kDefaultButton2 = 0x100;
 

@@ -114,6 +114,12 @@ void frmSetting::txtTimeOut_KeyPress(int* key_ascii) { FilterNumberKey(txtTimeOu
 void frmSetting::OpenStatusHigh_Click() { gEditDevice.OpenStatusPhase = 1; }
 void frmSetting::OpenStatusLow_Click() { gEditDevice.OpenStatusPhase = 0; }
 
+bool frmSetting::OverwritesAnotherEntry() const {
+    if (gSettingMode == kSettingProperty && SameIgnoringCase(gEditDevice.DeviceName, gCurDevice.DeviceName))
+        return false;  // the entry being edited
+    return modRegistry::DeviceKeyExists(store_, gEditDevice.ClassName, gEditDevice.DeviceName);
+}
+
 const char* frmSetting::RefusedNameReason(const std::string& name) {
     if (name.empty()) return "Please Enter Device Name !";
     if (!modRegistry::IsKeyName(name)) return "Device Name cannot contain \"\\\" !";
@@ -130,6 +136,14 @@ void frmSetting::btnOK_Click() {
     // let the user correct it.
     if (const char* reason = RefusedNameReason(gEditDevice.DeviceName)) {
         shell_.MsgBox(reason, mb::kOk | mb::kIconInformation, kInformation);
+        return;
+    }
+    // Keys ignore letter case: writing over another device's entry would
+    // lose its settings, so that happens only when the user says so.
+    if (OverwritesAnotherEntry() &&
+        shell_.MsgBox("A device named " + gEditDevice.DeviceName + " already exists." + "\n\n" +
+                          "Do you want to replace its settings ?",
+                      mb::kYesNo | mb::kIconExclamation | mb::kDefaultButton2, kInformation) != mb::kIdYes) {
         return;
     }
 

@@ -83,6 +83,10 @@ private:
     // The message that says why the store would not take `name` as a
     // device name, or nullptr when it would.
     static const char* RefusedNameReason(const std::string& name);
+    // Whether OK would write into the key of another device: one that exists
+    // under the record's name in any letter case and is not the entry that
+    // property mode edits.
+    bool OverwritesAnotherEntry() const;
 
     const StorePlatform store_;
     IShell& shell_;

@@ -68,6 +68,14 @@ std::string DeviceKeyPath(const std::string& cls, const std::string& device) {
     return std::string(kOposRoot) + "\\" + cls + "\\" + device;
 }
 
+bool DeviceKeyExists(const StorePlatform& p, const std::string& cls, const std::string& device) {
+    if (!IsKeyName(cls) || !IsKeyName(device)) return false;
+    IRegistry::Key key = 0;
+    if (p.registry->OpenKey(DeviceKeyPath(cls, device).c_str(), &key) != kRegSuccess) return false;
+    p.registry->CloseKey(key);
+    return true;
+}
+
 int32_t DeleteRegKey(const StorePlatform& p, const std::string& parent, const std::string& subkey) {
     if (!IsKeyName(subkey)) return kRegInvalidParameter;
     CreatedKey key(*p.registry, parent);

@@ -26,6 +26,10 @@ bool IsKeyName(const std::string& name);
 // "SOFTWARE\OLEforRetail\ServiceOPOS\<cls>\<device>".
 std::string DeviceKeyPath(const std::string& cls, const std::string& device);
 
+// Whether the device key exists (opened for reading; nothing is created).
+// Names the store refuses give false.
+bool DeviceKeyExists(const StorePlatform& p, const std::string& cls, const std::string& device);
+
 // Deletes subkey `subkey` of the key at `parent`. A key with subkeys of its
 // own is not deleted and the call fails. An empty subkey name, or one that
 // is a path, is refused with kRegInvalidParameter (the registry would

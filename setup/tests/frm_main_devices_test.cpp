@@ -25,6 +25,8 @@ TEST_F(FormTest, NewNameIsOneMoreThanTheLargestNvcdNumber) {
         {{"NVCD-5"}, "NVCD1"},
         {{"NVCD1", "MSR\\NVCD9"}, "NVCD2"},      // only class CashDrawer counts
         {{"NVCD32766"}, "NVCD32767"},
+        {{"NVCD2", "nvcd3", "Nvcd4"}, "NVCD5"},  // names taken in another case are passed over
+        {{"NVCD32766", "nvcd32767"}, "NVCD1"},
         // No 16-bit number after the largest: the first name not taken.
         {{"NVCD32767"}, "NVCD1"},
         {{"NVCD1", "nvcd2", "NVCD40000"}, "NVCD3"},

@@ -233,6 +233,50 @@ TEST_F(SettingTest, RenameMovesTheEntryOnlyWhenTheNewKeyHoldsIt) {
     }
 }
 
+// OK under the name of another existing entry (in any letter case) asks
+// first; only Yes writes over it (and, in property mode, moves the entry).
+TEST_F(SettingTest, WritingOverAnotherEntryNeedsTheUsersYes) {
+    const struct {
+        void (frmMain::*command)();
+        const char* name;
+        int answer;
+    } cases[] = {
+        {&frmMain::AddNewDevice, "front", mb::kIdNo},
+        {&frmMain::AddNewDevice, "front", mb::kIdYes},
+        {&frmMain::DeviceProperty, "FRONT", mb::kIdNo},
+        {&frmMain::DeviceProperty, "FRONT", mb::kIdYes},
+    };
+    const std::string front = modRegistry::DeviceKeyPath("CashDrawer", "Front");
+    for (const auto& c : cases) {
+        const bool create = c.command == &frmMain::AddNewDevice;
+        SCOPED_TRACE(std::string(create ? "create " : "property ") + (c.answer == mb::kIdYes ? "yes" : "no"));
+        frmMain& f = LoadWithBenchDevice();
+        AddDevice("CashDrawer", "Front", "Other.CashDrawer");
+        registry.PutDword(front, "PulseOnTime", 77);
+        shell.boxes.clear();
+        shell.answers = {c.answer};
+        const size_t writes = registry.writes().size();
+        OnDialog([&](frmSetting& d) {
+            if (create) Pick(d, 1);
+            Type(d, &frmSetting::txtDeviceName, c.name);
+            d.btnOK_Click();
+            EXPECT_EQ(d.Form.Visible(), c.answer == mb::kIdNo);
+            if (d.Form.Visible()) d.btnCancel_Click();
+        });
+        (f.*c.command)();
+        ASSERT_EQ(shell.boxes.size(), 1u);
+        EXPECT_EQ(shell.boxes[0].text,
+                  std::string("A device named ") + c.name + " already exists.\n\nDo you want to replace its settings ?");
+        EXPECT_EQ(shell.boxes[0].style, mb::kYesNo | mb::kIconExclamation | mb::kDefaultButton2);
+        EXPECT_EQ(shell.boxes[0].caption, "Information");
+        EXPECT_EQ(registry.writes().size(), writes + (c.answer == mb::kIdYes ? 12 : 0));
+        EXPECT_EQ(Written("Front").PulseOnTime, c.answer == mb::kIdYes ? 150 : 77);
+        EXPECT_EQ(registry.HasKey(kNvcd1), create || c.answer == mb::kIdNo);
+        modRegistry::DeleteRegKey(platform(), std::string(kOposRoot) + "\\CashDrawer", "Front");
+        modRegistry::DeleteRegKey(platform(), std::string(kOposRoot) + "\\CashDrawer", "NVCD1");
+    }
+}
+
 // A name the store would not take as a key name: OK says why, writes
 // nothing and keeps the dialog shown; in property mode the old entry stays.
 TEST_F(SettingTest, RefusedNamesKeepTheDialogOpenAndWriteNothing) {
@@ -264,6 +308,9 @@ TEST_F(SettingTest, RefusedNamesKeepTheDialogOpenAndWriteNothing) {
             EXPECT_EQ(registry.HasKey(kNvcd1), c.message != nullptr || command == &frmMain::AddNewDevice);
             if (c.message == nullptr) {
                 EXPECT_TRUE(shell.boxes.empty());
+                // Gone again, so that property mode renames to a free name.
+                if (command == &frmMain::AddNewDevice)
+                    modRegistry::DeleteRegKey(platform(), std::string(kOposRoot) + "\\CashDrawer", c.name);
                 continue;
             }
             ASSERT_EQ(shell.boxes.size(), 1u);
