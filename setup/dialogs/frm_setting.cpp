@@ -155,8 +155,11 @@ void frmSetting::btnOK_Click() {
             // One key under both spellings: the write went into the old key,
             // which keeps its name; deleting "the old name" would delete it.
             node_text = old_name;
-        } else if (written == kRegSuccess) {
-            // The entry moves only once its new key holds it.
+        } else if (written == kRegSuccess &&
+                   modRegistry::CopyMissingValues(store_, gCurDevice.ClassName, old_name, gEditDevice.DeviceName) ==
+                       kRegSuccess) {
+            // The entry moves only once its new key holds it, hand-set
+            // values (the custom port settings) included.
             modRegistry::DeleteRegKey(store_, std::string(kOposRoot) + "\\" + gCurDevice.ClassName, old_name);
         }
     }

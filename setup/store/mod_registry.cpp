@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace trellup {
 namespace modRegistry {
@@ -74,6 +75,39 @@ bool DeviceKeyExists(const StorePlatform& p, const std::string& cls, const std::
     if (p.registry->OpenKey(DeviceKeyPath(cls, device).c_str(), &key) != kRegSuccess) return false;
     p.registry->CloseKey(key);
     return true;
+}
+
+int32_t CopyMissingValues(const StorePlatform& p, const std::string& cls, const std::string& from,
+                          const std::string& to) {
+    if (!IsDeviceKey(cls, from) || !IsDeviceKey(cls, to)) return kRegInvalidParameter;
+    IRegistry& r = *p.registry;
+    IRegistry::Key source = 0;
+    int32_t rc = r.OpenKey(DeviceKeyPath(cls, from).c_str(), &source);
+    if (rc != kRegSuccess) return rc;
+    CreatedKey target(r, DeviceKeyPath(cls, to));
+    rc = target.result();
+    // Value names are at most 16 383 characters.
+    std::vector<char> name(16384);
+    std::vector<uint8_t> data;
+    for (uint32_t index = 0; rc == kRegSuccess; ++index) {
+        uint32_t length = static_cast<uint32_t>(name.size());
+        rc = r.EnumValue(source, index, name.data(), &length);
+        if (rc == kRegNoMoreItems) {
+            rc = kRegSuccess;
+            break;
+        }
+        if (rc != kRegSuccess) break;
+        if (r.QueryValue(target.key(), name.data(), nullptr, nullptr, nullptr) == kRegSuccess) continue;
+        uint32_t type = kRegNone;
+        uint32_t size = 0;
+        rc = r.QueryValue(source, name.data(), &type, nullptr, &size);
+        if (rc != kRegSuccess) break;
+        data.assign(size + 1, 0);  // never a null buffer, even for no bytes
+        rc = r.QueryValue(source, name.data(), &type, data.data(), &size);
+        if (rc == kRegSuccess) rc = r.SetValue(target.key(), name.data(), type, data.data(), size);
+    }
+    r.CloseKey(source);
+    return rc;
 }
 
 int32_t DeleteRegKey(const StorePlatform& p, const std::string& parent, const std::string& subkey) {

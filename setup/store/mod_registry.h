@@ -30,6 +30,13 @@ std::string DeviceKeyPath(const std::string& cls, const std::string& device);
 // Names the store refuses give false.
 bool DeviceKeyExists(const StorePlatform& p, const std::string& cls, const std::string& device);
 
+// Copies every value of device key `from` that device key `to` does not
+// hold (the hand-set values a record does not carry), with its type and
+// bytes. Stops at the first failure and returns it; kRegSuccess when all
+// were copied or there were none. Both keys are of class `cls`.
+int32_t CopyMissingValues(const StorePlatform& p, const std::string& cls, const std::string& from,
+                          const std::string& to);
+
 // Deletes subkey `subkey` of the key at `parent`. A key with subkeys of its
 // own is not deleted and the call fails. An empty subkey name, or one that
 // is a path, is refused with kRegInvalidParameter (the registry would

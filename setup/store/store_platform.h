@@ -57,6 +57,11 @@ public:
     // `size` bytes, terminated. A name that does not fit gives kRegMoreData;
     // an index past the last gives kRegNoMoreItems.
     virtual int32_t EnumKey(Key key, uint32_t index, char* name, uint32_t size) = 0;
+    // RegEnumValueA without type and data: the name of value `index` of
+    // `key` into `name` of *size bytes, terminated; on success *size is its
+    // length without the terminator. A name that does not fit gives
+    // kRegMoreData; an index past the last gives kRegNoMoreItems.
+    virtual int32_t EnumValue(Key key, uint32_t index, char* name, uint32_t* size) = 0;
     // RegDeleteKeyA: deletes subkey `subkey` of `key`. A key that has
     // subkeys of its own is not deleted (kRegAccessDenied).
     virtual int32_t DeleteKey(Key key, const char* subkey) = 0;

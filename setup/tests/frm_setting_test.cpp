@@ -200,32 +200,40 @@ TEST_F(SettingTest, EditsReachTheRecordAndOnlyOkWritesThem) {
 }
 
 // OK in property mode under another name: the entry is written under the
-// new name, and the old key is deleted only when it is another key whose
-// replacement was written.
+// new name with the hand-set values it had, and the old key is deleted only
+// when it is another key that now holds all of it.
 TEST_F(SettingTest, RenameMovesTheEntryOnlyWhenTheNewKeyHoldsIt) {
     const struct {
         const char* name;
-        bool write_fails;
+        const char* failing;  // value whose writes fail
         bool old_kept;
         const char* selected;  // node the rebuilt tree selects
     } cases[] = {
-        {"Front", false, false, "Front"},
-        {"nvcd1", false, true, "NVCD1"},  // one key under both spellings
-        {"NVCD1", false, true, "NVCD1"},
-        {"Front", true, true, "Front"},  // last: the failure stays set
+        {"Front", nullptr, false, "Front"},
+        {"nvcd1", nullptr, true, "NVCD1"},  // one key under both spellings
+        {"NVCD1", nullptr, true, "NVCD1"},
+        {"Front", "CD_Port", true, "Front"},  // the last two: their failures stay set
+        {"Front", "Timeout", true, "Front"},
     };
+    const std::vector<uint8_t> port = {0x80, 0x02, 0, 0};
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.name) + (c.write_fails ? " failing" : ""));
-        if (c.write_fails) registry.FailWritesOf("Timeout", kRegAccessDenied);
+        SCOPED_TRACE(std::string(c.name) + (c.failing ? " failing " + std::string(c.failing) : ""));
         frmMain& f = LoadWithBenchDevice();
+        registry.PutValue(kNvcd1, "CD_Port", kRegDword, port);
+        if (c.failing) registry.FailWritesOf(c.failing, kRegAccessDenied);
         OnDialog([&](frmSetting& d) {
             Type(d, &frmSetting::txtDeviceName, c.name);
             d.btnOK_Click();
         });
         f.DeviceProperty();
+        const std::string moved = modRegistry::DeviceKeyPath("CashDrawer", c.name);
         EXPECT_EQ(Written(c.name).PulseOnTime, 150);
-        EXPECT_EQ(registry.Find(modRegistry::DeviceKeyPath("CashDrawer", c.name), "DeviceName")->data,
-                  fakes::Bytes(std::string(c.name) + '\0'));
+        EXPECT_EQ(registry.Find(moved, "DeviceName")->data, fakes::Bytes(std::string(c.name) + '\0'));
+        const bool copied = c.failing == nullptr;
+        ASSERT_EQ(registry.Find(moved, "CD_Port") != nullptr, copied);
+        if (copied) {
+            EXPECT_EQ(registry.Find(moved, "CD_Port")->data, port);
+        }
         EXPECT_EQ(registry.HasKey(kNvcd1), c.old_kept);
         EXPECT_EQ(f.TreeView1.SelectedItem(), Node(c.selected, "CashDrawer"));
         for (const char* key : {"Front", "NVCD1"})

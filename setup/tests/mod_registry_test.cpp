@@ -12,7 +12,9 @@ namespace {
 
 using fakes::Bytes;
 using fakes::FakeRegistry;
+using modRegistry::CopyMissingValues;
 using modRegistry::DeleteRegKey;
+using modRegistry::DeviceKeyExists;
 using modRegistry::QueryDeviceValue;
 using modRegistry::ReadDeviceRecord;
 using modRegistry::SetDeviceDword;
@@ -330,6 +332,35 @@ TEST_F(ModRegistry, DeleteRefusesNamesThatWouldReachAnotherKey) {
     EXPECT_EQ(DeleteRegKey(p, kClassKey, "NVCD2\\Sub"), kRegInvalidParameter);
     EXPECT_TRUE(registry.HasKey(kClassKey + "\\Empty"));
     EXPECT_TRUE(registry.HasKey(kClassKey + "\\NVCD2\\Sub"));
+}
+
+// --- CopyMissingValues, DeviceKeyExists ------------------------------------
+
+// Values the target lacks arrive with their type and exact bytes (a text
+// without terminator, an empty binary); values it has are left alone.
+TEST_F(ModRegistry, CopyBringsOnlyMissingValuesWithTheirExactBytes) {
+    const std::string front = kClassKey + "\\Front";
+    const std::vector<uint8_t> unterminated = Bytes("abc");
+    registry.PutValue(kDeviceKey, "", kRegSz, Sz("Norvane.CashDrawer"));
+    registry.PutValue(kDeviceKey, "CD_Port", kRegDword, Dw(0x280));
+    registry.PutValue(kDeviceKey, "Note", kRegSz, unterminated);
+    registry.PutValue(kDeviceKey, "Blob", kRegBinary, {});
+    registry.PutValue(front, "", kRegSz, Sz("Kept"));
+    EXPECT_FALSE(DeviceKeyExists(p, "CashDrawer", "Back"));
+    EXPECT_EQ(CopyMissingValues(p, "CashDrawer", "nvcd1", "Front"), kRegSuccess);
+    EXPECT_EQ(registry.ValueNames(front), (std::vector<std::string>{"", "Blob", "CD_Port", "Note"}));
+    EXPECT_EQ(registry.Find(front, "")->data, Sz("Kept"));
+    EXPECT_EQ(registry.Find(front, "CD_Port")->data, Dw(0x280));
+    EXPECT_EQ(registry.Find(front, "Note")->data, unterminated);
+    EXPECT_EQ(registry.Find(front, "Blob")->type, kRegBinary);
+    EXPECT_TRUE(registry.Find(front, "Blob")->data.empty());
+    EXPECT_TRUE(DeviceKeyExists(p, "CashDrawer", "FRONT"));
+
+    registry.FailWritesOf("Extra", kRegAccessDenied);
+    registry.PutDword(kDeviceKey, "Extra", 1);
+    EXPECT_EQ(CopyMissingValues(p, "CashDrawer", "NVCD1", "Front"), kRegAccessDenied);
+    EXPECT_EQ(CopyMissingValues(p, "CashDrawer", "Gone", "Front"), kRegFileNotFound);
+    EXPECT_FALSE(DeviceKeyExists(p, "CashDrawer", "A\\B"));
 }
 
 }  // namespace

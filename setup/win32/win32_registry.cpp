@@ -40,6 +40,13 @@ int32_t Win32Registry::EnumKey(Key key, uint32_t index, char* name, uint32_t siz
     return RegEnumKeyA(Handle(key), index, name, size);
 }
 
+int32_t Win32Registry::EnumValue(Key key, uint32_t index, char* name, uint32_t* size) {
+    DWORD s = *size;
+    const LONG rc = RegEnumValueA(Handle(key), index, name, &s, nullptr, nullptr, nullptr, nullptr);
+    if (rc == ERROR_SUCCESS) *size = s;
+    return rc;
+}
+
 int32_t Win32Registry::DeleteKey(Key key, const char* subkey) { return RegDeleteKeyA(Handle(key), subkey); }
 
 void Win32Registry::CloseKey(Key key) { RegCloseKey(Handle(key)); }

@@ -14,6 +14,7 @@ public:
     int32_t QueryValue(Key key, const char* name, uint32_t* type, void* data, uint32_t* size) override;
     int32_t OpenKey(const char* path, Key* key) override;
     int32_t EnumKey(Key key, uint32_t index, char* name, uint32_t size) override;
+    int32_t EnumValue(Key key, uint32_t index, char* name, uint32_t* size) override;
     int32_t DeleteKey(Key key, const char* subkey) override;
     void CloseKey(Key key) override;
 };

@@ -160,6 +160,20 @@ int32_t FakeRegistry::EnumKey(Key key, uint32_t index, char* name, uint32_t size
     return kRegSuccess;
 }
 
+int32_t FakeRegistry::EnumValue(Key key, uint32_t index, char* name, uint32_t* size) {
+    Node* node = Resolve(key);
+    if (node == nullptr) return 6;
+    if (node->deleted) return kRegKeyDeleted;
+    if (index >= node->values.size()) return kRegNoMoreItems;
+    auto it = node->values.begin();
+    std::advance(it, index);
+    const std::string& n = it->second.name;
+    if (n.size() + 1 > *size) return kRegMoreData;
+    std::memcpy(name, n.c_str(), n.size() + 1);
+    *size = static_cast<uint32_t>(n.size());
+    return kRegSuccess;
+}
+
 int32_t FakeRegistry::DeleteKey(Key key, const char* subkey) {
     Node* node = Resolve(key);
     if (node == nullptr) return 6;

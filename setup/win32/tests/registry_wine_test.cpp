@@ -10,6 +10,7 @@
 namespace trellup {
 namespace {
 
+using modRegistry::CopyMissingValues;
 using modRegistry::DeleteRegKey;
 using modRegistry::QueryDeviceValue;
 using modRegistry::ReadDeviceRecord;
@@ -165,6 +166,36 @@ TEST_F(RegistryOnWine, AnEmptyDeviceNameTouchesNeitherTheClassKeyNorItsParent) {
     EXPECT_TRUE(KeyExists(kClassPath + "\\NVCD1"));
     EXPECT_EQ(WriteDeviceRecord(p, Sample("")), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(QueryRaw(kClassPath, "MasterValue").rc, ERROR_FILE_NOT_FOUND);
+}
+
+// What a rename carries over on the real registry: every value the new key
+// lacks, with its type and exact bytes, through RegEnumValueA.
+TEST_F(RegistryOnWine, CopyCarriesHandSetValuesWithTheirExactBytes) {
+    ASSERT_EQ(WriteDeviceRecord(p, Sample("NVCD1")), ERROR_SUCCESS);
+    PutRaw(kClassPath + "\\NVCD1", "CD_Port", REG_DWORD, std::string("\x80\x02\0\0", 4));
+    PutRaw(kClassPath + "\\NVCD1", "Note", REG_SZ, "abc");  // no terminator
+    PutRaw(kClassPath + "\\NVCD1", "Blob", REG_BINARY, "");
+    ASSERT_EQ(WriteDeviceRecord(p, Sample("Front")), ERROR_SUCCESS);
+    PutRaw(kClassPath + "\\Front", "Description", REG_SZ, std::string("Kept", 5));
+
+    EXPECT_EQ(CopyMissingValues(p, kClass, "NVCD1", "Front"), ERROR_SUCCESS);
+    const struct {
+        const char* name;
+        DWORD type;
+        std::string bytes;
+    } expected[] = {
+        {"CD_Port", REG_DWORD, std::string("\x80\x02\0\0", 4)},
+        {"Note", REG_SZ, "abc"},
+        {"Blob", REG_BINARY, ""},
+        {"Description", REG_SZ, std::string("Kept", 5)},
+    };
+    for (const auto& e : expected) {
+        SCOPED_TRACE(e.name);
+        const Raw r = QueryRaw(kClassPath + "\\Front", e.name);
+        EXPECT_EQ(r.rc, ERROR_SUCCESS);
+        EXPECT_EQ(r.type, e.type);
+        EXPECT_EQ(r.data, e.bytes);
+    }
 }
 
 }  // namespace
