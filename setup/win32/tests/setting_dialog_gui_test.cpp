@@ -270,6 +270,26 @@ TEST_F(SettingDialogGui, PropertyRenamesAndDeleteActsOnYesOnly) {
     EXPECT_TRUE(Checked(IDC_OpenStatusLow));
     Shot("setting-property");
 
+    // Another entry under the new name in another letter case: asked
+    // first, and No writes nothing.
+    const wchar_t kept[] = L"Other.CashDrawer";
+    ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, (kDrawers + L"Front").c_str(), L"", REG_SZ, kept, sizeof kept), 0);
+    SetText(IDC_txtDeviceName, L"FRONT");
+    PostMessageW(Item(IDOK), BM_CLICK, 0, 0);
+    MessageBoxSeen overwrite;
+    ASSERT_TRUE(trellup_driver::WaitForBox(L"Information", &overwrite));
+    EXPECT_EQ(overwrite.text, L"A device named FRONT already exists.\n\nDo you want to replace its settings ?");
+    EXPECT_TRUE(overwrite.has_icon);
+    EXPECT_EQ(GetWindowLongW(GetDlgItem(overwrite.hwnd, IDNO), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
+    Shot("setting-overwrite-box");
+    ASSERT_TRUE(trellup_driver::AnswerBox(overwrite, IDNO));
+    app.Sync();
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    EXPECT_TRUE(KeyExists(L"NVCD1"));
+    EXPECT_EQ(RegText(L"Front", L""), kept);
+    EXPECT_EQ(RegText(L"Front", L"DeviceName"), L"<none>");
+    ASSERT_EQ(RegDeleteKeyW(HKEY_LOCAL_MACHINE, (kDrawers + L"Front").c_str()), 0);
+
     SetText(IDC_txtDeviceName, L"Front");
     ASSERT_TRUE(PressAndWaitHidden(IDOK));
     EXPECT_FALSE(KeyExists(L"NVCD1"));
