@@ -23,7 +23,8 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 # wixl takes sources and includes by names relative to its working folder.
 mkdir "$work/files"
-cp "$product/Kestrix.dll" "$product/Trellup.exe" "$product/OPOS.INI" "$work/files/"
+cp "$product/Kestrix.dll" "$product/Trellup.exe" "$work/files/"
+python3 "$here/ship_ini.py" "$product/OPOS.INI" "$work/files/OPOS.INI"
 cp "$here/Kestrix.wxs" "$work/"
 python3 "$here/com_entries.py" "$here/com_entries.tsv" "$arch" "$work/com-entries.wxi" "$work/com-entry-refs.wxi"
 if ! (cd "$work" && wixl -a "$wixarch" -o package.msi \
