@@ -3,12 +3,13 @@
 #include <windows.h>
 #include <winternl.h>
 #include <psapi.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <map>
 #include <vector>
+
+#include "kestrix_product.h"
 
 namespace kestrix_soak {
 
@@ -96,14 +97,8 @@ ProcessFigures TakeFigures() {
     DWORD handles = 0;
     if (GetProcessHandleCount(GetCurrentProcess(), &handles)) f.handles = handles;
     if (f.handles == 0) f.handles = HandlesFromSystemTable();
-    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (snap != INVALID_HANDLE_VALUE) {
-        THREADENTRY32 te{};
-        te.dwSize = sizeof te;
-        for (BOOL ok = Thread32First(snap, &te); ok; ok = Thread32Next(snap, &te))
-            f.threads += te.th32OwnerProcessID == GetCurrentProcessId();
-        CloseHandle(snap);
-    }
+    const int threads = opos_bench_test::ThreadCount();
+    f.threads = threads > 0 ? static_cast<uint32_t>(threads) : 0;
     PROCESS_MEMORY_COUNTERS_EX pmc{};
     pmc.cb = sizeof pmc;
     if (GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc))

@@ -19,6 +19,7 @@
 #include "control_object.h"
 #include "device_entry.h"
 #include "dispatch_util.h"
+#include "kestrix_product.h"
 #include "machine.h"
 #include "setup_entries.h"
 
@@ -39,14 +40,6 @@ void Report(const char* key, const char* what, std::vector<double> ms, double re
     std::printf("BENCH|%s|%s|%.4f|%.4f|ms|%.4f|%s\n", key, what, median, ms.back(), reference, basis);
 }
 
-bool RegisterKestrix() {
-    const std::wstring dll = std::wstring(OPOS_BENCH_PRODUCT_DIR) + L"\\Kestrix.dll";
-    HMODULE m = LoadLibraryW(dll.c_str());
-    using Fn = HRESULT(STDAPICALLTYPE*)();
-    auto reg = m ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(m, "DllRegisterServer"))) : nullptr;
-    return reg && SUCCEEDED(reg());
-}
-
 }  // namespace
 
 int main() {
@@ -56,7 +49,7 @@ int main() {
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
     std::string error;
     auto machine = winio_sim::Machine::open(name, &error);
-    if (!machine || !machine->select_profile(8) || !opos_bench::RegisterBenchServer(true) || !RegisterKestrix()) {
+    if (!machine || !machine->select_profile(8) || !opos_bench::RegisterBenchServer(true) || !opos_bench_test::RegisterKestrixOnce()) {
         std::printf("bench not available: %s\n", error.c_str());
         return 1;
     }

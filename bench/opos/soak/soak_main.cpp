@@ -23,6 +23,7 @@
 
 #include "device_entry.h"
 #include "drawer_cycle.h"
+#include "kestrix_product.h"
 #include "machine.h"
 #include "process_figures.h"
 #include "setup_entries.h"
@@ -74,14 +75,6 @@ bool ParseOptions(int argc, char** argv, Options* o) {
         ++i;
     }
     return true;
-}
-
-bool RegisterKestrix() {
-    const std::wstring dll = std::wstring(OPOS_BENCH_PRODUCT_DIR) + L"\\Kestrix.dll";
-    HMODULE m = LoadLibraryW(dll.c_str());
-    using Fn = HRESULT(STDAPICALLTYPE*)();
-    auto reg = m ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(m, "DllRegisterServer"))) : nullptr;
-    return reg && SUCCEEDED(reg());
 }
 
 std::unique_ptr<winio_sim::Machine> PrepareBench() {
@@ -173,7 +166,7 @@ bool Judge(const char* what, const std::vector<Sample>& s, double allowance, std
 
 int Run(const Options& o) {
     auto machine = PrepareBench();
-    if (!machine || !opos_bench::RegisterBenchServer(true) || !RegisterKestrix()) {
+    if (!machine || !opos_bench::RegisterBenchServer(true) || !opos_bench_test::RegisterKestrixOnce()) {
         std::fprintf(stderr, "soak: the bench could not be prepared\n");
         return 2;
     }

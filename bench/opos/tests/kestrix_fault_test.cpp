@@ -3,7 +3,6 @@
 // monitor runs, each with its defined outcome, and the device usable again
 // afterwards where the fault allows.
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <atomic>
 #include <functional>
@@ -16,6 +15,7 @@
 
 #include "bench_env.h"
 #include "co_client.h"
+#include "kestrix_product.h"
 #include "device_entry.h"
 #include "dispatch_util.h"
 #include "machine.h"
@@ -32,30 +32,6 @@ constexpr int kPeriodMs = 50;
 const char kDevice[] = "FaultDrawer";
 const wchar_t kDeviceW[] = L"FaultDrawer";
 
-int ThreadCount() {
-    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (snap == INVALID_HANDLE_VALUE) return -1;
-    THREADENTRY32 te{};
-    te.dwSize = sizeof te;
-    int n = 0;
-    for (BOOL ok = Thread32First(snap, &te); ok; ok = Thread32Next(snap, &te))
-        n += te.th32OwnerProcessID == GetCurrentProcessId();
-    CloseHandle(snap);
-    return n;
-}
-
-bool KestrixRegistered() {
-    static int state = -1;
-    if (state < 0) {
-        std::wstring dll = std::wstring(OPOS_BENCH_PRODUCT_DIR) + L"\\Kestrix.dll";
-        HMODULE m = LoadLibraryW(dll.c_str());
-        using Fn = HRESULT(STDAPICALLTYPE*)();
-        auto reg = m ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(m, "DllRegisterServer"))) : nullptr;
-        state = reg && SUCCEEDED(reg()) ? 1 : 0;
-    }
-    return state == 1;
-}
-
 std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
 
 // The utility's record writer puts its own folder into DllPath; here that is
@@ -68,7 +44,7 @@ public:
 class KestrixFaults : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(KestrixRegistered());
+        ASSERT_TRUE(RegisterKestrixOnce());
         std::string error;
         machine = winio_sim::Machine::open(BenchName(), &error);
         ASSERT_TRUE(machine) << error;

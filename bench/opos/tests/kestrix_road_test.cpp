@@ -3,7 +3,6 @@
 // sensor changes come back as StatusUpdateEvent on the test's thread.
 // Skipped while the product folder holds no Kestrix.dll.
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <thread>
 
@@ -11,6 +10,7 @@
 
 #include "bench_env.h"
 #include "co_client.h"
+#include "kestrix_product.h"
 #include "machine.h"
 #include "device_entry.h"
 #include "setup_entries.h"
@@ -22,34 +22,10 @@ using namespace opos_bench_test;
 
 constexpr long kStatusUpdate = 5;
 
-int ThreadCount() {
-    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (snap == INVALID_HANDLE_VALUE) return -1;
-    THREADENTRY32 te{};
-    te.dwSize = sizeof te;
-    int n = 0;
-    for (BOOL ok = Thread32First(snap, &te); ok; ok = Thread32Next(snap, &te))
-        n += te.th32OwnerProcessID == GetCurrentProcessId();
-    CloseHandle(snap);
-    return n;
-}
-
-bool KestrixRegistered() {
-    static int state = -1;
-    if (state < 0) {
-        std::wstring dll = std::wstring(OPOS_BENCH_PRODUCT_DIR) + L"\\Kestrix.dll";
-        HMODULE m = LoadLibraryW(dll.c_str());
-        using Fn = HRESULT(STDAPICALLTYPE*)();
-        auto reg = m ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(m, "DllRegisterServer"))) : nullptr;
-        state = reg && SUCCEEDED(reg()) ? 1 : 0;
-    }
-    return state == 1;
-}
-
 class DrawerRoad : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(KestrixRegistered()) << "Kestrix.dll in the product folder did not register";
+        ASSERT_TRUE(RegisterKestrixOnce()) << "Kestrix.dll in the product folder did not register";
         std::string error;
         machine = winio_sim::Machine::open(BenchName(), &error);
         ASSERT_TRUE(machine) << error;
