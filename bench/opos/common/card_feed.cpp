@@ -19,37 +19,14 @@ std::string CardFeed::NameFromEnvironment() {
 }
 
 std::unique_ptr<CardFeed> CardFeed::Open(const std::string& name) {
-    char dir[MAX_PATH + 1] = {};
-    DWORD n = GetTempPathA(MAX_PATH, dir);
-    std::string path = (n > 0 && n <= MAX_PATH ? std::string(dir, n) : std::string(".\\")) + "opos-sim-" + name + ".bin";
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return nullptr;
-    HANDLE mapping = CreateFileMappingA(file, nullptr, PAGE_READWRITE, 0, sizeof(Shared), nullptr);
-    void* view = mapping ? MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(Shared)) : nullptr;
-    HANDLE mutex = CreateMutexA(nullptr, FALSE, ("Local\\opos-sim-" + name).c_str());
-    if (!view || !mutex) {
-        if (view) UnmapViewOfFile(view);
-        if (mapping) CloseHandle(mapping);
-        if (mutex) CloseHandle(mutex);
-        CloseHandle(file);
-        return nullptr;
-    }
-    return std::unique_ptr<CardFeed>(new CardFeed(file, mapping, mutex, static_cast<Shared*>(view)));
-}
-
-CardFeed::CardFeed(HANDLE file, HANDLE mapping, HANDLE mutex, Shared* view)
-    : file_(file), mapping_(mapping), mutex_(mutex), view_(view) {}
-
-CardFeed::~CardFeed() {
-    UnmapViewOfFile(view_);
-    CloseHandle(mapping_);
-    CloseHandle(mutex_);
-    CloseHandle(file_);
+    auto file = SharedFile::Open(name, sizeof(Shared));
+    if (!file) return nullptr;
+    auto* view = static_cast<Shared*>(file->view());
+    return std::unique_ptr<CardFeed>(new CardFeed(std::move(file), view));
 }
 
 void CardFeed::Post(const CardInput& input) {
-    WaitForSingleObject(mutex_, INFINITE);
+    SharedFile::Lock lock(*file_);
     view_->kind = input.kind;
     view_->extended = input.extended;
     for (int t = 0; t < 3; ++t) {
@@ -58,19 +35,17 @@ void CardFeed::Post(const CardInput& input) {
         std::memcpy(view_->tracks[t], input.tracks[t].data(), len);
     }
     InterlockedIncrement(&view_->sequence);
-    ReleaseMutex(mutex_);
 }
 
 uint32_t CardFeed::Sequence() { return static_cast<uint32_t>(InterlockedCompareExchange(&view_->sequence, 0, 0)); }
 
 CardInput CardFeed::Last(uint32_t* sequence) {
     CardInput in;
-    WaitForSingleObject(mutex_, INFINITE);
+    SharedFile::Lock lock(*file_);
     *sequence = static_cast<uint32_t>(view_->sequence);
     in.kind = view_->kind;
     in.extended = view_->extended;
     for (int t = 0; t < 3; ++t) in.tracks[t] = std::string(view_->tracks[t], strnlen(view_->tracks[t], 127));
-    ReleaseMutex(mutex_);
     return in;
 }
 

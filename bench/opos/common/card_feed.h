@@ -9,6 +9,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
+
+#include "shared_file.h"
 
 namespace opos_bench {
 
@@ -24,7 +27,6 @@ public:
     // Null when the mapping cannot be made.
     static std::unique_ptr<CardFeed> Open(const std::string& name);
     static std::string NameFromEnvironment();
-    ~CardFeed();
 
     void Post(const CardInput& input);
     // The sequence number of the last posted input (0: none yet).
@@ -34,8 +36,8 @@ public:
 
 private:
     struct Shared;
-    CardFeed(HANDLE file, HANDLE mapping, HANDLE mutex, Shared* view);
-    HANDLE file_, mapping_, mutex_;
+    CardFeed(std::unique_ptr<SharedFile> file, Shared* view) : file_(std::move(file)), view_(view) {}
+    std::unique_ptr<SharedFile> file_;
     Shared* view_;
 };
 

@@ -10,7 +10,10 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "shared_file.h"
 
 namespace opos_bench {
 
@@ -26,7 +29,6 @@ class DisplayMirror {
 public:
     // Null when the mapping cannot be made.
     static std::unique_ptr<DisplayMirror> Open(const std::string& name);
-    ~DisplayMirror();
     DisplayMirror(const DisplayMirror&) = delete;
     DisplayMirror& operator=(const DisplayMirror&) = delete;
 
@@ -37,8 +39,8 @@ public:
 
 private:
     struct Shared;
-    DisplayMirror(HANDLE file, HANDLE mapping, HANDLE mutex, Shared* view);
-    HANDLE file_, mapping_, mutex_;
+    DisplayMirror(std::unique_ptr<SharedFile> file, Shared* view) : file_(std::move(file)), view_(view) {}
+    std::unique_ptr<SharedFile> file_;
     Shared* view_;
 };
 
