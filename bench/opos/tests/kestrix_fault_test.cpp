@@ -17,6 +17,7 @@
 #include "co_client.h"
 #include "kestrix_product.h"
 #include "device_entry.h"
+#include "event_control.h"
 #include "dispatch_util.h"
 #include "machine.h"
 #include "store/mod_registry.h"
@@ -280,40 +281,21 @@ TEST_F(KestrixFaults, StatusHandlerCallingTheDeviceDoesNotHang) {
 }
 
 // A control object that runs the application's handler on the monitor
-// thread itself, with a handler that does not come back: the service object
-// is driven directly, as such a control object would.
-class HeldControl final : public IDispatch {
-public:
-    HeldControl() : entered(CreateEventW(nullptr, TRUE, FALSE, nullptr)), release(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
-    ~HeldControl() {
+// thread itself, with a handler that does not come back until released: the
+// service object is driven directly, as such a control object would.
+struct HeldHandler {
+    HeldHandler() : entered(CreateEventW(nullptr, TRUE, FALSE, nullptr)), release(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+        control.onEvent = [this] {
+            SetEvent(entered);
+            WaitForSingleObject(release, 60000);
+            returned = true;
+        };
+    }
+    ~HeldHandler() {
         CloseHandle(entered);
         CloseHandle(release);
     }
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch)) {
-            *ppv = static_cast<IDispatch*>(this);
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }  // lives on the test's stack
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
-    STDMETHODIMP GetTypeInfoCount(UINT* n) override {
-        *n = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID* ids) override {
-        ids[0] = 905;
-        return S_OK;
-    }
-    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-        SetEvent(entered);
-        WaitForSingleObject(release, 60000);
-        returned = true;
-        return S_OK;
-    }
+    EventControl control;
     HANDLE entered;
     HANDLE release;
     std::atomic<bool> returned{false};
@@ -344,12 +326,12 @@ TEST_F(KestrixFaults, HandlerThatNeverReturnsLetsTheStopEnd) {
         IDispatch* so = nullptr;
         ASSERT_EQ(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
                                          reinterpret_cast<void**>(&so)));
-        HeldControl held;
+        HeldHandler held;
         BSTR cls = SysAllocString(L"CashDrawer");
         BSTR name = SysAllocString(kDeviceW);
         VARIANT control{};
         control.vt = VT_DISPATCH;
-        control.pdispVal = &held;
+        control.pdispVal = &held.control;
         EXPECT_EQ(0, CallSo(so, L"OpenService", {S(cls), S(name), control}));
         EXPECT_EQ(0, CallSo(so, L"ClaimDevice", {L(0)}));
         CallSo(so, L"SetPropertyNumber", {L(3), L(1)});  // DeviceEnabled

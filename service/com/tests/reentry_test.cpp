@@ -18,6 +18,7 @@
 
 #include "Kestrix.h"
 #include "com_fixture.h"
+#include "event_control.h"
 #include "ui_automation.h"
 
 namespace kestrix_com_test {
@@ -80,36 +81,6 @@ HRESULT CanUnloadNow() {
     auto fn = m ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(m, "DllCanUnloadNow"))) : nullptr;
     return fn ? fn() : E_FAIL;
 }
-
-// A control object's IDispatch as the service object sees it. `onEvent`
-// runs on the monitor thread inside SOStatusUpdate.
-class EventControl final : public IDispatch {
-public:
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch)) {
-            *ppv = static_cast<IDispatch*>(this);
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }   // lives on the test's stack
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
-    STDMETHODIMP GetTypeInfoCount(UINT* n) override {
-        *n = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID* ids) override {
-        ids[0] = 42;
-        return S_OK;
-    }
-    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-        if (onEvent) onEvent();
-        return S_OK;
-    }
-    std::function<void()> onEvent;
-};
 
 // A hidden window of the test's thread: a message posted to it runs `handler`.
 class PostTarget {
