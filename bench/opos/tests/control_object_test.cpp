@@ -362,21 +362,28 @@ public:
     LONG refs_ = 1;
 };
 
+// A CashDrawer control object with `sink` advised on its events. On failure
+// *co is null and nothing is held.
+HRESULT CreateAdvisedCashDrawer(IUnknown* sink, IDispatch** co) {
+    *co = nullptr;
+    Microsoft::WRL::ComPtr<IDispatch> object;
+    HRESULT hr = CoCreateInstance(kCashDrawer, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&object));
+    Microsoft::WRL::ComPtr<IConnectionPointContainer> cpc;
+    Microsoft::WRL::ComPtr<IConnectionPoint> cp;
+    if (SUCCEEDED(hr)) hr = object.As(&cpc);
+    if (SUCCEEDED(hr)) hr = cpc->FindConnectionPoint(kCashDrawerEvents, &cp);
+    DWORD cookie = 0;
+    if (SUCCEEDED(hr)) hr = cp->Advise(sink, &cookie);
+    if (SUCCEEDED(hr)) *co = object.Detach();
+    return hr;
+}
+
 TEST(ControlObjectLifetime, HandlerReleasingTheLastReferenceEndsTheObjectCleanly) {
     ASSERT_TRUE(WriteProgIdEntry(L"CashDrawer", L"CoTest", L"OposBench.TestCashDrawer"));
     for (int round = 0; round < 20; ++round) {
         ReleasingSink sink;
         IDispatch* co = nullptr;
-        ASSERT_EQ(S_OK, CoCreateInstance(kCashDrawer, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
-                                         reinterpret_cast<void**>(&co)));
-        {
-            Microsoft::WRL::ComPtr<IConnectionPointContainer> cpc;
-            Microsoft::WRL::ComPtr<IConnectionPoint> cp;
-            ASSERT_EQ(S_OK, co->QueryInterface(IID_PPV_ARGS(&cpc)));
-            ASSERT_EQ(S_OK, cpc->FindConnectionPoint(kCashDrawerEvents, &cp));
-            DWORD cookie = 0;
-            ASSERT_EQ(S_OK, cp->Advise(&sink, &cookie));
-        }
+        ASSERT_EQ(S_OK, CreateAdvisedCashDrawer(&sink, &co));
         auto call = [&](const wchar_t* name, std::vector<VARIANT> args) {
             LPOLESTR n = const_cast<LPOLESTR>(name);
             DISPID id = DISPID_UNKNOWN;
@@ -408,16 +415,7 @@ TEST(ControlObjectLifetime, ReleasedByAHandlerDuringTheApplicationsOwnCall) {
     ASSERT_TRUE(WriteProgIdEntry(L"CashDrawer", L"CoTest", L"OposBench.TestCashDrawer"));
     ReleasingSink sink;
     IDispatch* co = nullptr;
-    ASSERT_EQ(S_OK, CoCreateInstance(kCashDrawer, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
-                                     reinterpret_cast<void**>(&co)));
-    {
-        Microsoft::WRL::ComPtr<IConnectionPointContainer> cpc;
-        Microsoft::WRL::ComPtr<IConnectionPoint> cp;
-        ASSERT_EQ(S_OK, co->QueryInterface(IID_PPV_ARGS(&cpc)));
-        ASSERT_EQ(S_OK, cpc->FindConnectionPoint(kCashDrawerEvents, &cp));
-        DWORD cookie = 0;
-        ASSERT_EQ(S_OK, cp->Advise(&sink, &cookie));
-    }
+    ASSERT_EQ(S_OK, CreateAdvisedCashDrawer(&sink, &co));
     opos_bench::Variant r;
     ASSERT_EQ(S_OK, RawInvoke(co, IdOf(co, L"Open"), DISPATCH_METHOD, {S(Str(L"CoTest"))}, {}, IID_NULL, r.get()));
     long d = 5;

@@ -1,9 +1,10 @@
 #include "kestrix_product.h"
 
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <string>
+
+#include "process_threads.h"
 
 namespace opos_bench_test {
 
@@ -18,16 +19,6 @@ bool RegisterKestrixOnce() {
     return registered;
 }
 
-int ThreadCount() {
-    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (snap == INVALID_HANDLE_VALUE) return -1;
-    THREADENTRY32 te{};
-    te.dwSize = sizeof te;
-    int n = 0;
-    for (BOOL ok = Thread32First(snap, &te); ok; ok = Thread32Next(snap, &te))
-        n += te.th32OwnerProcessID == GetCurrentProcessId();
-    CloseHandle(snap);
-    return n;
-}
+int ThreadCount() { return ThreadsOfThisProcess(); }
 
 }  // namespace opos_bench_test

@@ -4,7 +4,6 @@
 // shows up as a crash or as a heap that fails validation.
 #include <windows.h>
 #include <oaidl.h>
-#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -19,6 +18,7 @@
 #include "Kestrix.h"
 #include "com_fixture.h"
 #include "event_control.h"
+#include "process_threads.h"
 #include "ui_automation.h"
 
 namespace kestrix_com_test {
@@ -47,18 +47,6 @@ bool AllHeapsValid() {
         if (!HeapValidate(heaps[i], 0, nullptr)) return false;
     }
     return n > 0;
-}
-
-int ThreadsOfThisProcess() {
-    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (snap == INVALID_HANDLE_VALUE) return -1;
-    THREADENTRY32 te{};
-    te.dwSize = sizeof te;
-    int n = 0;
-    for (BOOL ok = Thread32First(snap, &te); ok; ok = Thread32Next(snap, &te))
-        n += te.th32OwnerProcessID == GetCurrentProcessId();
-    CloseHandle(snap);
-    return n;
 }
 
 bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
@@ -148,10 +136,42 @@ public:
         EXPECT_TRUE(AllHeapsValid());
     }
 
+    void TearDown() override {
+        control.onEvent = nullptr;
+        if (handled_) CloseHandle(handled_);
+    }
+    // The control object posts the status event to the application's thread
+    // and holds the monitor until it is handled there, where `handler` runs
+    // (in a method's monitor stop, or in the destruction). Opens the drawer by
+    // hand and returns once the monitor is inside the event call.
+    bool HoldEventUntilPostedHandler(std::function<void()> handler) {
+        if (handled_) CloseHandle(handled_);
+        handled_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        inside_ = false;
+        control.onEvent = [this] {
+            inside_ = true;
+            target_.Post();
+            WaitForSingleObject(handled_, 10000);
+        };
+        target_.handler = [this, handler] {
+            SetEvent(handled_);
+            handler();
+        };
+        bench.machine().open_by_hand(0);
+        // Waits without dispatching: the posted event is for the method.
+        for (int t = 0; t < 500 && !inside_; ++t) Sleep(10);
+        return inside_;
+    }
+
     Bench bench;
     EventControl control;
     ICashDrawer_SO* so = nullptr;   // the application's only reference
     int threads = 0;                // counted while the monitor runs
+
+private:
+    PostTarget target_;
+    HANDLE handled_ = nullptr;
+    std::atomic<bool> inside_{false};
 };
 
 // The control object posts the status event to the application's thread
@@ -174,63 +194,28 @@ TEST_F(Reentry, PostedMessageClosingAndReleasingDuringAMethod) {
             bench.machine().close_drawer(0);  // the new monitor's reference reading
             SetUp();
         }
-        PostTarget target;
-        HANDLE handled = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        std::atomic<bool> inside{false};
-        control.onEvent = [&] {
-            inside = true;
-            target.Post();
-            WaitForSingleObject(handled, 10000);
-        };
-        target.handler = [&] {
-            SetEvent(handled);
-            CloseAndRelease();
-        };
-        bench.machine().open_by_hand(0);
-        // Waits without dispatching: the posted event is for the method's stop.
-        for (int t = 0; t < 500 && !inside; ++t) Sleep(10);
-        ASSERT_TRUE(inside.load());
+        ASSERT_TRUE(HoldEventUntilPostedHandler([&] { CloseAndRelease(); }));
         ICashDrawer_SO* const held = so;  // the method runs on what the application held
         threads = ThreadsOfThisProcess();  // the monitor is inside the event call
         EXPECT_EQ(c.method(held), c.expected);
         ExpectEndedCleanly();
-        control.onEvent = nullptr;
-        CloseHandle(handled);
+        control.onEvent = nullptr;  // none for the next case's own start
     }
 }
 
-// A timer fires while the interactive check's first box is up; its handler
-// closes the device and releases the object. The operator then says Yes:
-// the check runs on, and ends without starting a monitor for the closed device.
 // The application drops its last reference while the status event waits on
 // its thread: destruction stops the monitor and dispatches that event, and
 // the handler still calls the object it was given. Its reference counting
 // there must not end the object a second time.
 TEST_F(Reentry, FinalReleaseDispatchingAHandlerThatCallsTheObject) {
-    PostTarget target;
-    HANDLE handled = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    std::atomic<bool> inside{false};
-    control.onEvent = [&] {
-        inside = true;
-        target.Post();
-        WaitForSingleObject(handled, 10000);
-    };
     ICashDrawer_SO* const dying = so;
     LONG rc = -7;
-    target.handler = [&] {
-        SetEvent(handled);
-        dying->CloseService(&rc);
-    };
-    bench.machine().open_by_hand(0);
-    for (int t = 0; t < 500 && !inside; ++t) Sleep(10);
-    ASSERT_TRUE(inside.load());
+    ASSERT_TRUE(HoldEventUntilPostedHandler([&] { dying->CloseService(&rc); }));
     threads = ThreadsOfThisProcess();
     so->Release();
     so = nullptr;
     EXPECT_EQ(rc, 0) << "the handler ran during the destruction";
     ExpectEndedCleanly();
-    control.onEvent = nullptr;
-    CloseHandle(handled);
 }
 
 Reentry* g_timed = nullptr;
@@ -243,6 +228,9 @@ void CALLBACK CloseAndReleaseOnTimer(HWND, UINT, UINT_PTR id, DWORD) {
     g_fired = true;
 }
 
+// A timer fires while the interactive check's first box is up; its handler
+// closes the device and releases the object. The operator then says Yes:
+// the check runs on, and ends without starting a monitor for the closed device.
 TEST_F(Reentry, TimerClosingAndReleasingDuringTheInteractiveCheck) {
     g_timed = this;
     g_fired = false;

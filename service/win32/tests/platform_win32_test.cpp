@@ -92,15 +92,21 @@ LRESULT CALLBACK CountingWindowProc(HWND h, UINT m, WPARAM w, LPARAM l) {
     return DefWindowProcW(h, m, w, l);
 }
 
-// A thread that sends a message to this thread's window and only then sets
-// the signal: a wait that did not dispatch would never return.
-TEST(SystemClockTest, DispatchingWaitServesMessagesSentToThisThread) {
+// A message-only window of this thread that counts the WM_APP it handles;
+// the caller destroys it.
+HWND CountingWindow() {
     WNDCLASSW wc{};
     wc.lpfnWndProc = CountingWindowProc;
     wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"KxDispatchTest";
-    RegisterClassW(&wc);
-    HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    wc.lpszClassName = L"KxCountingWindow";
+    RegisterClassW(&wc);  // fails harmlessly once registered
+    return CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+}
+
+// A thread that sends a message to this thread's window and only then sets
+// the signal: a wait that did not dispatch would never return.
+TEST(SystemClockTest, DispatchingWaitServesMessagesSentToThisThread) {
+    HWND hwnd = CountingWindow();
     ASSERT_TRUE(hwnd);
 
     SystemClock clock;
@@ -121,12 +127,7 @@ TEST(SystemClockTest, DispatchingWaitServesMessagesSentToThisThread) {
 // The application looked at its queue (the message is no longer "new") before
 // the wait began: the message must be served all the same.
 TEST(SystemClockTest, DispatchingWaitServesMessagesTheQueueAlreadyHeld) {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = CountingWindowProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"KxDispatchSeenTest";
-    RegisterClassW(&wc);
-    HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    HWND hwnd = CountingWindow();
     ASSERT_TRUE(hwnd);
     const int before = g_handled.load();
 
@@ -151,12 +152,7 @@ TEST(SystemClockTest, DispatchingWaitServesMessagesTheQueueAlreadyHeld) {
 // A signal already set: the wait returns without running any message, since
 // every message run there may re-enter the waiting method.
 TEST(SystemClockTest, DispatchingWaitRunsNothingOnceTheSignalIsSet) {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = CountingWindowProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"KxDispatchSetTest";
-    RegisterClassW(&wc);
-    HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    HWND hwnd = CountingWindow();
     ASSERT_TRUE(hwnd);
     const int before = g_handled.load();
     SystemClock clock;
