@@ -30,6 +30,12 @@ constexpr const char* kClassLineDisplay = "LineDisplay";
 constexpr const char* kClassPOSPrinter = "POSPrinter";
 constexpr const char* kClassMSR = "MSR";
 
+// Added to "not available" when no control object of the class is
+// registered for the 64-bit program.
+constexpr const char* k64BitHint =
+    " : this is the 64-bit Trellup, and the installed control objects may be 32-bit only;"
+    " use the 32-bit Trellup";
+
 // A registry key opened for reading; closed when destroyed.
 class ReadKey {
 public:
@@ -117,7 +123,11 @@ void frmMain::Form_Load() {
     OPOSMSR1 = factory_.Create(kClassMSR, this);
     for (IOposControl* co : {OPOSCashDrawer1.get(), OPOSLineDisplay1.get(), OPOSPOSPrinter1.get(), OPOSMSR1.get()}) {
         if (co->CreateResult() != kOk) {
-            AppendLogLine(co->ClassName() + " control object not available (" + HexStatus(co->CreateResult()) + ")");
+            std::string line = co->ClassName() + " control object not available (" + HexStatus(co->CreateResult()) + ")";
+            // Most terminals' control objects are 32-bit only, and a 64-bit
+            // program cannot load them: say where to go instead.
+            if (version_.bits == 64 && co->CreateResult() == kClassNotRegistered) line += k64BitHint;
+            AppendLogLine(line);
         } else if (co->EventsResult() != kOk) {
             AppendLogLine(co->ClassName() + " control object events not connected (" + HexStatus(co->EventsResult()) +
                           ")");
@@ -216,7 +226,7 @@ void frmMain::TreeView1_NodeClick(int node) {
     lblPulseOnTime.SetCaption(std::to_string(gCurDevice.PulseOnTime));
     lblTimeout.SetCaption(std::to_string(gCurDevice.Timeout));
     lblOpenStatusPhase.SetCaption(gCurDevice.OpenStatusPhase == 1 ? "High" : "Low");
-    m_OwnServiceObject = Lower(lblSOName.Caption().substr(0, 7)) == "norvane";
+    m_OwnServiceObject = IsOwnServiceObject(lblSOName.Caption());
     if (chkClearLog.Value() != 0) List1.Clear();
 
     struct ClassPanel {
@@ -264,7 +274,13 @@ void frmMain::TreeView1_MouseUp(int button, int /*shift*/, int x, int y) {
     TreeView1.Select(node);
     const TreeViewModel::Node& n = TreeView1.At(node);
     gPopupNode = PopupNode{true, n.text, n.parent >= 0 ? TreeView1.At(n.parent).text : std::string(), n.tag};
-    if (m_OwnServiceObject) Menu_Device_Property.enabled = true;
+    // Property is offered for the device right-clicked, not the one shown.
+    if (n.tag == "Device") {
+        std::string prog_id;
+        modRegistry::QueryDeviceValue(store_, gPopupNode.parent_text, gPopupNode.text, "", kRegSz, &prog_id,
+                                      nullptr);
+        Menu_Device_Property.enabled = IsOwnServiceObject(prog_id);
+    }
     Menu_Check_Health_Internal.enabled = true;
     Menu_Check_Health_External.enabled = true;
     Menu_Check_Health_Interactive.enabled = true;
@@ -292,6 +308,16 @@ void frmMain::MenuCommand(const MenuItem* item) {
 }
 
 void frmMain::Image1_Click() { AddNewDevice(); }
+
+bool frmMain::IsOwnServiceObject(const std::string& prog_id) { return Lower(prog_id.substr(0, 7)) == "norvane"; }
+
+int frmMain::DeviceNode(const std::string& cls, const std::string& device) const {
+    for (int node = 0; node < TreeView1.Count(); ++node) {
+        const TreeViewModel::Node& n = TreeView1.At(node);
+        if (n.tag == "Device" && n.text == device && n.parent >= 0 && TreeView1.At(n.parent).text == cls) return node;
+    }
+    return -1;
+}
 
 void frmMain::DisableSessionControls() {
     for (Button* b : {&cmdOpen, &cmdClaim, &cmdEnable, &cmdEventOn, &cmdRelease, &cmdClose}) b->SetEnabled(false);

@@ -23,11 +23,13 @@
 
 namespace trellup {
 
-// The program's version as its caption shows it.
+// The program's version as its caption shows it, and the bitness of the
+// build (64 for the 64-bit program, else 32).
 struct AppVersion {
     int major = 0;
     int minor = 0;
     int revision = 0;
+    int bits = 32;
 };
 
 // Indexes of ImageList1, the tree's images; a "1" image is the selected one.
@@ -248,6 +250,11 @@ public:
 private:
     // The control object of a known class name, or nullptr.
     IOposControl* ControlFor(const std::string& class_name) const;
+    // Index of the device node `device` under the class node `cls`, or -1.
+    int DeviceNode(const std::string& cls, const std::string& device) const;
+    // Whether a service object ProgID names one of ours ("Norvane.…", any
+    // letter case): only those entries are edited by the property dialog.
+    static bool IsOwnServiceObject(const std::string& prog_id);
     // Appends a line and selects it, without a refresh.
     void AppendLogLine(const std::string& text);
     void HideTestFrames();

@@ -79,6 +79,18 @@ void frmMain::DeleteDevice() {
 }
 
 void frmMain::DeviceProperty() {
+    // The dialog edits the device right-clicked. When the window shows
+    // another one, that device is clicked first, so the window, gCurDevice
+    // and the dialog agree on which entry is edited.
+    if (gPopupNode.valid && !gPopupNode.parent_text.empty() &&
+        (gPopupNode.text != gCurDevice.DeviceName || gPopupNode.parent_text != gCurDevice.ClassName)) {
+        const int node = DeviceNode(gPopupNode.parent_text, gPopupNode.text);
+        if (node < 0) return;
+        TreeView1.Select(node);
+        TreeView1_NodeClick(node);
+        // A device gone from the registry is not taken by the click.
+        if (gCurDevice.DeviceName != gPopupNode.text || gCurDevice.ClassName != gPopupNode.parent_text) return;
+    }
     CopyCurDeviceToEdit();
     gSettingMode = kSettingProperty;
     shell_.ShowSettingDialog();

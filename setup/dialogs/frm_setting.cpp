@@ -14,6 +14,8 @@ namespace trellup {
 namespace {
 
 constexpr const char* kInformation = "Information";
+// The port I/O library that a drawer entry's DllPath must name the folder of.
+constexpr const char* kPortLibrary = "WinIo32.dll";
 
 // Key codes that pass the number boxes' filter whatever they hold: copy,
 // paste, backspace.
@@ -33,6 +35,21 @@ void TakeInt16(const std::string& text, int32_t* field) {
     int16_t number;
     if (text.empty() || !WholeNumber(text, &value) || !RoundToInt16(value, &number)) return;
     *field = number;
+}
+
+// The milliseconds a number box shows, when it shows what OK may write: one
+// to five digits and nothing else, of value 1 to kMaxMilliseconds. False
+// leaves *ms untouched.
+bool BoxMilliseconds(const std::string& text, int32_t* ms) {
+    if (text.empty() || text.size() > 5) return false;
+    int32_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + (c - '0');
+    }
+    if (value < 1 || value > frmSetting::kMaxMilliseconds) return false;
+    *ms = value;
+    return true;
 }
 
 void FilterNumberKey(const std::string& text, int* key_ascii) {
@@ -57,6 +74,10 @@ void frmSetting::Show() {
 void frmSetting::Form_Activate() {
     // Filled once: later showings keep the lists (and the pick) of the first.
     if (MasterDevice.ListCount() == 0) FillMasterLists();
+    // A create shows the model still picked from an earlier one: the record
+    // takes that model's values, so what is written is the model shown (not
+    // what an earlier dialog left in the record).
+    if (gSettingMode == kSettingCreate) LoadPickedMaster();
     const std::string version = modINI::IniReadString(store_, "device", "vesrion");
     if (gSettingMode == kSettingCreate) {
         Form.SetCaption("Create Cash Drawer Device " + version);
@@ -99,11 +120,15 @@ void frmSetting::ShowDeviceRecord() {
     }
 }
 
-void frmSetting::MasterDevice_Click() {
+bool frmSetting::LoadPickedMaster() {
     const int index = MasterDevice.ListIndex();
-    if (index < 0 || index >= MasterName.ListCount()) return;
+    if (index < 0 || index >= MasterName.ListCount()) return false;
     modINI::LoadMasterSection(store_, MasterName.Items()[static_cast<size_t>(index)], &gEditDevice);
-    ShowDeviceRecord();
+    return true;
+}
+
+void frmSetting::MasterDevice_Click() {
+    if (LoadPickedMaster()) ShowDeviceRecord();
 }
 
 void frmSetting::txtDeviceName_Change() { gEditDevice.DeviceName = txtDeviceName.Text(); }
@@ -127,6 +152,35 @@ const char* frmSetting::RefusedNameReason(const std::string& name) {
     return nullptr;
 }
 
+std::string frmSetting::RefusedNumberMessage(const std::string& title) {
+    // The box's title without its trailing " :".
+    std::string name = title;
+    while (!name.empty() && (name.back() == ':' || name.back() == ' ')) name.pop_back();
+    return name + " must be a whole number from 1 to " + std::to_string(kMaxMilliseconds) + " !";
+}
+
+bool frmSetting::ConfirmDllPath(bool* write_dll_path) {
+    *write_dll_path = store_.folder->Holds(kPortLibrary);
+    if (*write_dll_path) return true;
+    const std::string missing =
+        std::string(kPortLibrary) + ", the port library, is not in Trellup's folder " + store_.folder->Get() + " ";
+    if (gSettingMode == kSettingCreate) {
+        // A new entry has no DllPath of its own: it names Trellup's folder
+        // anyway when the user says so (the library may come later).
+        *write_dll_path = true;
+        return shell_.MsgBox(missing + ", which the new device's DllPath names.\n\nCreate the device anyway ?",
+                             mb::kYesNo | mb::kIconExclamation | mb::kDefaultButton2, kInformation) == mb::kIdYes;
+    }
+    // A working entry must not be pointed at a folder without the library
+    // (a copy of Trellup run from a removable drive).
+    std::string kept;
+    modRegistry::QueryDeviceValue(store_, gCurDevice.ClassName, gCurDevice.DeviceName, "DllPath", kRegSz, &kept,
+                                  nullptr);
+    shell_.MsgBox(missing + ".\n\nThe device keeps its DllPath " + (kept.empty() ? "(none)" : kept) + " .",
+                  mb::kOk | mb::kIconInformation, kInformation);
+    return true;
+}
+
 void frmSetting::btnOK_Click() {
     if (gSettingMode == kSettingCreate && MasterDevice.ListIndex() < 0) {
         shell_.MsgBox("Please Select Master Device !", mb::kOk | mb::kIconInformation, kInformation);
@@ -138,6 +192,25 @@ void frmSetting::btnOK_Click() {
         shell_.MsgBox(reason, mb::kOk | mb::kIconInformation, kInformation);
         return;
     }
+    // What the number boxes show is what is written, or nothing is.
+    const struct {
+        const TextBox& box;
+        const Label& title;
+        int32_t CashDrawerDevice::*field;
+    } numbers[] = {
+        {txtPulseOnTime, Label21, &CashDrawerDevice::PulseOnTime},
+        {txtTimeOut, Label3, &CashDrawerDevice::Timeout},
+    };
+    int32_t shown[2] = {0, 0};
+    for (size_t i = 0; i < 2; ++i) {
+        if (!BoxMilliseconds(numbers[i].box.Text(), &shown[i])) {
+            shell_.MsgBox(RefusedNumberMessage(numbers[i].title.Caption()), mb::kOk | mb::kIconInformation,
+                          kInformation);
+            return;
+        }
+    }
+    for (size_t i = 0; i < 2; ++i) gEditDevice.*numbers[i].field = shown[i];
+
     // Keys ignore letter case: writing over another device's entry would
     // lose its settings, so that happens only when the user says so.
     if (OverwritesAnotherEntry() &&
@@ -147,7 +220,10 @@ void frmSetting::btnOK_Click() {
         return;
     }
 
-    const int32_t written = modRegistry::WriteDeviceRecord(store_, gEditDevice);
+    bool write_dll_path = true;
+    if (!ConfirmDllPath(&write_dll_path)) return;
+
+    const int32_t written = modRegistry::WriteDeviceRecord(store_, gEditDevice, write_dll_path);
     std::string node_text = gEditDevice.DeviceName;
     const std::string& old_name = gCurDevice.DeviceName;
     if (gSettingMode == kSettingProperty && gEditDevice.DeviceName != old_name) {

@@ -11,6 +11,7 @@
 // when it sees that. Everything runs on the utility's one thread.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "controls/control_model.h"
@@ -76,10 +77,23 @@ public:
 
     // The longest device name a key can have.
     static constexpr size_t kMaxDeviceName = 255;
+    // Pulse On Time and Time Out take 1 to this many milliseconds (the
+    // largest 16-bit number; a box shows at most five digits).
+    static constexpr int32_t kMaxMilliseconds = 32767;
 
 private:
     void FillMasterLists();
     void ShowDeviceRecord();
+    // Loads the hardware model picked in MasterDevice into gEditDevice (its
+    // name kept); false, with the record untouched, when none is picked.
+    bool LoadPickedMaster();
+    // Decides whether OK writes Trellup's folder as DllPath (*write_dll_path):
+    // only when the port library lies there. Otherwise property mode keeps
+    // the entry's DllPath and says so, and create mode asks; false when the
+    // user answers No (nothing may be written).
+    bool ConfirmDllPath(bool* write_dll_path);
+    // The refusal of a number box, named by its title ("Time Out (ms) :").
+    static std::string RefusedNumberMessage(const std::string& title);
     // The message that says why the store would not take `name` as a
     // device name, or nullptr when it would.
     static const char* RefusedNameReason(const std::string& name);

@@ -164,14 +164,14 @@ int32_t SetDeviceDword(const StorePlatform& p, const std::string& cls, const std
     return SetValue(p, cls, device, name, kRegDword, bytes, sizeof bytes);
 }
 
-int32_t WriteDeviceRecord(const StorePlatform& p, const CashDrawerDevice& d) {
+int32_t WriteDeviceRecord(const StorePlatform& p, const CashDrawerDevice& d, bool write_dll_path) {
     const std::string& c = d.ClassName;
     const std::string& n = d.DeviceName;
     SetDeviceString(p, c, n, "", d.SOProgID);
     SetDeviceString(p, c, n, "Description", d.Description);
     SetDeviceString(p, c, n, "DeviceName", d.DeviceName);
     SetDeviceString(p, c, n, "DeviceDesc", d.DeviceDesc);
-    SetDeviceString(p, c, n, "DllPath", p.folder->Get());
+    if (write_dll_path) SetDeviceString(p, c, n, "DllPath", p.folder->Get());
     SetDeviceString(p, c, n, "Master", d.Master);
     SetDeviceDword(p, c, n, "CheckStatusPeriod", d.CheckStatusPeriod);
     SetDeviceDword(p, c, n, "ConnectorPinNo", d.ConnectorPinNo);

@@ -67,11 +67,11 @@ int32_t SetDeviceDword(const StorePlatform& p, const std::string& cls, const std
 
 // Writes the whole record to the key of its ClassName and DeviceName: the
 // default value, "Description", "DeviceName", "DeviceDesc", "DllPath" (the
-// program folder), "Master", "CheckStatusPeriod", "ConnectorPinNo",
-// "MasterValue", "OpenStatusPhase", "PulseOnTime", "Timeout", in that order.
-// A failed write does not stop the later ones; the result is that of the
-// last ("Timeout").
-int32_t WriteDeviceRecord(const StorePlatform& p, const CashDrawerDevice& device);
+// program folder; left as the entry has it when `write_dll_path` is false),
+// "Master", "CheckStatusPeriod", "ConnectorPinNo", "MasterValue",
+// "OpenStatusPhase", "PulseOnTime", "Timeout", in that order. A failed write
+// does not stop the later ones; the result is that of the last ("Timeout").
+int32_t WriteDeviceRecord(const StorePlatform& p, const CashDrawerDevice& device, bool write_dll_path = true);
 
 // Fills *out from the device key: ClassName = cls, DeviceName = device, the
 // strings from the default value, "Description", "DeviceDesc" and "Master";

@@ -92,6 +92,8 @@ class IProgramFolder {
 public:
     virtual ~IProgramFolder() = default;
     virtual std::string Get() const = 0;
+    // Whether a file of this name lies in that folder.
+    virtual bool Holds(const std::string& file_name) const = 0;
 };
 
 // Everything the store reaches the platform through. Not owned; every

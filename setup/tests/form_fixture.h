@@ -52,9 +52,10 @@ protected:
                "Timeout=1500\n");
     }
 
-    // Creates the form and the property dialog, and runs the form's start-up.
-    frmMain& Load() {
-        form = std::make_unique<frmMain>(platform(), shell, factory, AppVersion{1, 0, 0});
+    // Creates the form and the property dialog of a program of `bits`, and
+    // runs the form's start-up.
+    frmMain& Load(int bits = 32) {
+        form = std::make_unique<frmMain>(platform(), shell, factory, AppVersion{1, 0, 0, bits});
         setting = std::make_unique<frmSetting>(platform(), shell, *form);
         form->Form_Load();
         return *form;

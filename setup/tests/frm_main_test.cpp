@@ -171,7 +171,7 @@ TEST_F(FormTest, ClearLogUncheckedLetsHeadersAccumulate) {
     EXPECT_EQ(Log().size(), 2u);
 }
 
-TEST_F(FormTest, ContextMenuEntriesFollowTheNodeAndTheLastLeftClick) {
+TEST_F(FormTest, ContextMenuEntriesFollowTheRightClickedNode) {
     AddDevice("CashDrawer", "NVCD1");
     AddDevice("MSR", "M1", "OposBench.MSR");
     frmMain& f = Load();
@@ -190,12 +190,14 @@ TEST_F(FormTest, ContextMenuEntriesFollowTheNodeAndTheLastLeftClick) {
         {"", "CashDrawer", "", "Menu_Class", {"Menu_Add_New_Device", "Menu_Class_Rescan"}},
         {"", "MSR", "", "Menu_Class", {"Menu_Class_Rescan"}},
         {"", "", "", "Menu_Class", {"Menu_Add_New_Device", "Menu_Class_Rescan"}},
+        // Property follows the right-clicked device's service object, not
+        // the device clicked last.
         {"NVCD1", "M1", "MSR", "Menu_Device",
          {"Menu_Check_Health_Internal", "Menu_Check_Health_External", "Menu_Check_Health_Interactive",
-          "Menu_Device_Property", "Menu_Delete_Device", "Menu_Device_Rescan"}},
+          "Menu_Delete_Device", "Menu_Device_Rescan"}},
         {"M1", "NVCD1", "CashDrawer", "Menu_Device",
          {"Menu_Check_Health_Internal", "Menu_Check_Health_External", "Menu_Check_Health_Interactive",
-          "Menu_Delete_Device", "Menu_Device_Rescan"}},
+          "Menu_Device_Property", "Menu_Delete_Device", "Menu_Device_Rescan"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.left_click) + "/" + c.node);
@@ -403,6 +405,12 @@ TEST_F(FormTest, UserModeEnablesOnlyWhatTheStepAllows) {
 TEST_F(FormTest, MissingControlObjectIsLoggedAndEveryCommandOnItFails) {
     factory.missing = {"CashDrawer"};
     AddDevice("CashDrawer", "NVCD1");
+    // The 64-bit program points to the 32-bit one, whose control objects
+    // most terminals have.
+    Load(64);
+    EXPECT_THAT(Log(), ElementsAre("CashDrawer control object not available (0x80040154) : this is the 64-bit "
+                                   "Trellup, and the installed control objects may be 32-bit only; use the 32-bit "
+                                   "Trellup"));
     frmMain& f = Load();
     EXPECT_THAT(Log(), ElementsAre("CashDrawer control object not available (0x80040154)"));
     f.chkClearLog.SetValue(0);

@@ -101,6 +101,158 @@ TEST_F(SettingTest, KeyFilterLetsOnlyDigitsIntoShortBoxes) {
     EXPECT_EQ(gEditDevice.PulseOnTime, 4000);
 }
 
+// OK writes the times the boxes show: each a whole number of 1 to 32767
+// milliseconds. Anything else is refused with a message that names the box,
+// and nothing is written.
+TEST_F(SettingTest, OkWritesOnlyWholeMillisecondsTheBoxesShow) {
+    const struct {
+        const char* text;
+        int32_t written;  // 0: refused
+    } cases[] = {
+        {"", 0},      {"-1", 0},    {"0", 0},      {"abc", 0},      {"1,000", 0}, {"12.5", 0},   {" 7", 0},
+        {"&H10", 0},  {"32768", 0}, {"40000", 0},  {"400000", 0},   {"1", 1},     {"0250", 250}, {"32767", 32767},
+    };
+    frmMain& f = LoadWithBenchDevice();
+    for (auto box : {&frmSetting::txtPulseOnTime, &frmSetting::txtTimeOut}) {
+        const bool pulse = box == &frmSetting::txtPulseOnTime;
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(pulse ? "pulse \"" : "time-out \"") + c.text + '"');
+            shell.boxes.clear();
+            const size_t writes = registry.writes().size();
+            OnDialog([&](frmSetting& d) {
+                Type(d, box, c.text);
+                d.btnOK_Click();
+                EXPECT_EQ(d.Form.Visible(), c.written == 0);
+                if (d.Form.Visible()) d.btnCancel_Click();
+            });
+            f.DeviceProperty();
+            if (c.written != 0) {
+                EXPECT_TRUE(shell.boxes.empty());
+                EXPECT_EQ(pulse ? Written().PulseOnTime : Written().Timeout, c.written);
+                continue;
+            }
+            EXPECT_EQ(registry.writes().size(), writes);
+            ASSERT_EQ(shell.boxes.size(), 1u);
+            EXPECT_EQ(shell.boxes[0].text, std::string(pulse ? "Pulse On Time (ms)" : "Time Out (ms)") +
+                                               " must be a whole number from 1 to 32767 !");
+            EXPECT_EQ(shell.boxes[0].style, mb::kOk | mb::kIconInformation);
+            EXPECT_EQ(shell.boxes[0].caption, "Information");
+        }
+    }
+}
+
+// Each create writes the model its list shows. A model still shown from an
+// earlier create is loaded again, so neither Add New Device's defaults nor
+// the values a Property dialog left in the record are written under it.
+TEST_F(SettingTest, EachCreateWritesTheModelItShows) {
+    frmMain& f = LoadWithBenchDevice(1);
+    registry.PutDword(kNvcd1, "MasterValue", 99);
+    registry.PutDword(kNvcd1, "CheckStatusPeriod", 500);
+    registry.PutString(kNvcd1, "Master", "Hand-set ports");
+    Click("NVCD1", "CashDrawer");
+    OnDialog([&](frmSetting& d) {
+        Pick(d, 1);
+        d.btnCancel_Click();
+    });
+    f.AddNewDevice();
+    const auto bench = [](const char* name) {
+        return CashDrawerDevice{"CashDrawer",   "Norvane.CashDrawer",       "Norvane OPOS Cash Drawer Service Object",
+                                name,           "Bench drawer",             "Bench simulated terminal",
+                                8,              250,                        3,
+                                0,              150,                        2000};
+    };
+    for (const char* name : {"NVCD2", "NVCD3"}) {
+        SCOPED_TRACE(name);
+        Click("NVCD1", "CashDrawer");
+        OnDialog([&](frmSetting& d) { d.btnCancel_Click(); });
+        f.DeviceProperty();  // leaves NVCD1's values in the record
+        OnDialog([&](frmSetting& d) {
+            EXPECT_EQ(d.MasterDevice.ListIndex(), 1);
+            EXPECT_EQ(d.txtDeviceName.Text(), name);
+            EXPECT_EQ(d.OpenStatusLow.Value(), 1);
+            d.btnOK_Click();
+        });
+        f.AddNewDevice();
+        EXPECT_EQ(Written(name), bench(name));
+    }
+}
+
+// Property edits the device right-clicked, not the one clicked last: the
+// window shows it first, so labels, gCurDevice and the dialog agree.
+TEST_F(SettingTest, PropertyEditsTheRightClickedDevice) {
+    frmMain& f = LoadWithBenchDevice();
+    AddDevice("CashDrawer", "Back");
+    registry.PutDword(modRegistry::DeviceKeyPath("CashDrawer", "Back"), "PulseOnTime", 300);
+    f.GetOPOSClass();
+    ASSERT_EQ(f.lblDeviceName.Caption(), "NVCD1");
+    f.TreeView1.SetHitTest([&](int, int) { return Node("Back", "CashDrawer"); });
+    shell.choose = "Menu_Device_Property";
+    OnDialog([&](frmSetting& d) {
+        EXPECT_EQ(f.lblDeviceName.Caption(), "Back");
+        EXPECT_EQ(d.txtDeviceName.Text(), "Back");
+        EXPECT_EQ(d.txtPulseOnTime.Text(), "300");
+        Type(d, &frmSetting::txtPulseOnTime, "320");
+        d.btnOK_Click();
+    });
+    f.TreeView1_MouseUp(2, 0, 5, 5);
+    EXPECT_EQ(shell.dialogs, 1);
+    EXPECT_EQ(Written("Back").PulseOnTime, 320);
+    EXPECT_EQ(Written("NVCD1").PulseOnTime, 150);
+    EXPECT_EQ(f.TreeView1.SelectedItem(), Node("Back", "CashDrawer"));
+}
+
+// DllPath names Trellup's folder only when the port library lies there.
+// Otherwise a property edit keeps the entry's DllPath and says so, and a
+// create asks first, No being the default (and writing nothing).
+TEST_F(SettingTest, DllPathNamesAFolderThatHoldsThePortLibrary) {
+    const struct {
+        bool create;
+        bool library;
+        int answer;
+        const char* dll_path;  // nullptr: nothing written
+    } cases[] = {
+        {true, true, mb::kIdOk, "C:\\Trellup"},   {true, false, mb::kIdNo, nullptr},
+        {true, false, mb::kIdYes, "C:\\Trellup"}, {false, true, mb::kIdOk, "C:\\Trellup"},
+        {false, false, mb::kIdOk, "D:\\Terminal"},
+    };
+    const std::string missing = "WinIo32.dll, the port library, is not in Trellup's folder C:\\Trellup ";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.create ? "create" : "property") + (c.library ? " with" : " without") +
+                     (c.answer == mb::kIdNo ? " no" : ""));
+        frmMain& f = LoadWithBenchDevice();
+        registry.PutString(kNvcd1, "DllPath", "D:\\Terminal");
+        folder.files.clear();
+        if (c.library) folder.files.insert("WinIo32.dll");
+        shell.boxes.clear();
+        shell.answers = {c.answer};
+        const size_t writes = registry.writes().size();
+        OnDialog([&](frmSetting& d) {
+            if (c.create) Pick(d, 1);
+            d.btnOK_Click();
+            if (d.Form.Visible()) d.btnCancel_Click();
+        });
+        c.create ? f.AddNewDevice() : f.DeviceProperty();
+        const std::string key = modRegistry::DeviceKeyPath("CashDrawer", c.create ? "NVCD2" : "NVCD1");
+        if (c.dll_path == nullptr) {
+            EXPECT_EQ(registry.writes().size(), writes);
+        } else {
+            ASSERT_NE(registry.Find(key, "DllPath"), nullptr);
+            EXPECT_EQ(registry.Find(key, "DllPath")->data, fakes::Bytes(std::string(c.dll_path) + '\0'));
+        }
+        if (c.library) {
+            EXPECT_TRUE(shell.boxes.empty());
+        } else {
+            ASSERT_EQ(shell.boxes.size(), 1u);
+            EXPECT_EQ(shell.boxes[0].text,
+                      c.create ? missing + ", which the new device's DllPath names.\n\nCreate the device anyway ?"
+                               : missing + ".\n\nThe device keeps its DllPath D:\\Terminal .");
+            EXPECT_EQ(shell.boxes[0].style, c.create ? mb::kYesNo | mb::kIconExclamation | mb::kDefaultButton2
+                                                     : mb::kOk | mb::kIconInformation);
+        }
+        modRegistry::DeleteRegKey(platform(), std::string(kOposRoot) + "\\CashDrawer", "NVCD2");
+    }
+}
+
 // Without a picked model (none picked yet, or an OPOS.INI that lists none)
 // OK only says so: the dialog stays shown and the registry is untouched.
 TEST_F(SettingTest, CreateWithoutAPickedModelWritesNothing) {
@@ -138,7 +290,7 @@ TEST_F(SettingTest, MasterListsAreFilledOnceAndKept) {
     });
     f.AddNewDevice();
 
-    PutIni("[device]\ncount=1\nvesrion=V2.0\ndevice1=BENCH\n[BENCH]\nMaster=Renamed model\nPulseOnTime=175\n");
+    PutIni("[device]\ncount=1\nvesrion=V2.0\ndevice1=BENCH\n[BENCH]\nMaster=Renamed model\nPulseOnTime=175\nTimeout=900\n");
     OnDialog([&](frmSetting& d) {
         EXPECT_EQ(d.Form.Caption(), "Create Cash Drawer Device V2.0");
         EXPECT_THAT(d.MasterDevice.Items(),
@@ -154,8 +306,9 @@ TEST_F(SettingTest, MasterListsAreFilledOnceAndKept) {
     EXPECT_TRUE(shell.boxes.empty());
 }
 
-// A model without "PulseOnTime" gives 0; a phase other than 1 is shown as
-// Low and written as 0. The rest of the record is the model's.
+// A model without "PulseOnTime" shows 0, which OK refuses until a time is
+// typed; a phase other than 1 is shown as Low and written as 0. The rest of
+// the record is the model's.
 TEST_F(SettingTest, CreateWritesThePickedModelWithZerosForStrayNumbers) {
     PutModels();
     frmMain& f = Load();
@@ -165,17 +318,23 @@ TEST_F(SettingTest, CreateWritesThePickedModelWithZerosForStrayNumbers) {
         EXPECT_EQ(d.OpenStatusLow.Value(), 1);
         EXPECT_EQ(d.OpenStatusHigh.Value(), 0);
         d.btnOK_Click();
+        EXPECT_TRUE(d.Form.Visible());
+        EXPECT_TRUE(registry.writes().empty());
+        Type(d, &frmSetting::txtPulseOnTime, "120");
+        d.btnOK_Click();
     });
     f.AddNewDevice();
+    ASSERT_EQ(shell.boxes.size(), 1u);
+    EXPECT_EQ(shell.boxes[0].text, "Pulse On Time (ms) must be a whole number from 1 to 32767 !");
     EXPECT_EQ(Written(), (CashDrawerDevice{"CashDrawer", "Other.CashDrawer", "", "NVCD1", "", "No pulse model", 9, 0, 0,
-                                           0, 0, 1500}));
+                                           0, 120, 1500}));
     EXPECT_EQ(registry.writes().size(), 12u);
     EXPECT_EQ(f.TreeView1.SelectedItem(), Node("NVCD1", "CashDrawer"));
 }
 
 // Property mode: edits reach the record (an emptied box keeps the last
-// number); OK writes them and shows the rebuilt entry, Cancel writes
-// nothing and leaves them in the record.
+// number, but OK refuses the empty box); OK writes them and shows the
+// rebuilt entry, Cancel writes nothing and leaves them in the record.
 TEST_F(SettingTest, EditsReachTheRecordAndOnlyOkWritesThem) {
     for (bool ok : {false, true}) {
         SCOPED_TRACE(ok);
@@ -184,9 +343,15 @@ TEST_F(SettingTest, EditsReachTheRecordAndOnlyOkWritesThem) {
             EXPECT_EQ(d.OpenStatusLow.Value(), 1);
             Type(d, &frmSetting::txtPulseOnTime, "250");
             Type(d, &frmSetting::txtPulseOnTime, "");
+            EXPECT_EQ(gEditDevice.PulseOnTime, 250);
             Type(d, &frmSetting::txtTimeOut, "3000");
             d.OpenStatusHigh.ValueFromUser(1);
             d.OpenStatusHigh_Click();
+            if (ok) {
+                d.btnOK_Click();
+                EXPECT_TRUE(registry.writes().empty());
+                Type(d, &frmSetting::txtPulseOnTime, "250");
+            }
             ok ? d.btnOK_Click() : d.btnCancel_Click();
         });
         f.DeviceProperty();

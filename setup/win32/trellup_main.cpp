@@ -18,6 +18,7 @@ namespace {
 // The first three numbers of this program's file version.
 trellup::AppVersion ProgramVersion() {
     trellup::AppVersion v;
+    v.bits = sizeof(void*) == 8 ? 64 : 32;
     wchar_t path[MAX_PATH];
     const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
     if (n == 0 || n >= MAX_PATH) return v;

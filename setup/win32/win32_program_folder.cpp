@@ -21,4 +21,11 @@ std::string Win32ProgramFolder::Get() const {
     }
 }
 
+bool Win32ProgramFolder::Holds(const std::string& file_name) const {
+    const std::string folder = Get();
+    if (folder.empty()) return false;
+    const DWORD attributes = GetFileAttributesA((folder + "\\" + file_name).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 }  // namespace trellup::win32

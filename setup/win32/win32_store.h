@@ -30,6 +30,7 @@ public:
 class Win32ProgramFolder : public IProgramFolder {
 public:
     std::string Get() const override;
+    bool Holds(const std::string& file_name) const override;
 };
 
 // The three together; platform() stays valid as long as this object.

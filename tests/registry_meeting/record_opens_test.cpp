@@ -32,6 +32,7 @@ public:
         }
         return path;
     }
+    bool Holds(const std::string&) const override { return true; }
 };
 
 class NullControl final : public kestrix::IControlObject {

@@ -40,6 +40,7 @@ std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end(
 class ProductFolder : public trellup::IProgramFolder {
 public:
     std::string Get() const override { return Narrow(OPOS_BENCH_PRODUCT_DIR); }
+    bool Holds(const std::string&) const override { return true; }
 };
 
 class KestrixFaults : public ::testing::Test {

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 
 #include "store/store_platform.h"
@@ -38,7 +39,10 @@ class FakeProgramFolder : public IProgramFolder {
 public:
     explicit FakeProgramFolder(std::string folder) : folder_(std::move(folder)) {}
     std::string Get() const override { return folder_; }
+    bool Holds(const std::string& file_name) const override { return files.count(file_name) != 0; }
     void Set(std::string folder) { folder_ = std::move(folder); }
+
+    std::set<std::string> files{"WinIo32.dll"};  // what lies in the folder
 
 private:
     std::string folder_;

@@ -48,6 +48,7 @@ std::wstring BenchName(const wchar_t* variable) {
 class ProductFolder : public trellup::IProgramFolder {
 public:
     std::string Get() const override { return Narrow(kProduct); }
+    bool Holds(const std::string&) const override { return true; }
 };
 
 // The entry a Trellup.exe without its property dialog cannot create: the
