@@ -72,8 +72,8 @@ if diff -u "$work/regsvr32.txt" "$work/installed.txt"; then
 else
   fail "the installed COM entries differ from regsvr32's"
 fi
-check "the three files are in Program Files" \
-  test "$(cd "$program_files" 2>/dev/null && ls | tr '\n' ' ')" = "Kestrix.dll OPOS.INI Trellup.exe "
+check "the four files are in Program Files" \
+  test "$(cd "$program_files" 2>/dev/null && ls | tr '\n' ' ')" = "Kestrix.dll OPOS.INI Trellup.exe TrellupCmd.exe "
 menu=Trellup
 [ "$arch" = win64 ] && menu="Trellup (64-bit)"
 check "the Start menu has $menu" \
@@ -98,8 +98,8 @@ settle "$inst"
 check "the installed programs list only $newer" test "$($entries "$inst" --products)" = "Kestrix and Trellup $newer"
 $entries "$inst" --out "$work/upgraded.txt"
 check "the COM entries after the upgrade equal regsvr32's" cmp -s "$work/regsvr32.txt" "$work/upgraded.txt"
-check "the three files are still in Program Files" \
-  test "$(cd "$program_files" 2>/dev/null && ls | tr '\n' ' ')" = "Kestrix.dll OPOS.INI Trellup.exe "
+check "the four files are still in Program Files" \
+  test "$(cd "$program_files" 2>/dev/null && ls | tr '\n' ' ')" = "Kestrix.dll OPOS.INI Trellup.exe TrellupCmd.exe "
 
 # Uninstall.
 check "msiexec /x /qn uninstalls" run "$inst" msiexec /x "$(winpath "$newer_msi")" /qn

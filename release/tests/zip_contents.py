@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""Checks a release zip: exactly Kestrix.dll, OPOS.INI, README.txt and
-Trellup.exe at its root (no bench file), an OPOS.INI whose model list has no
+"""Checks a release zip: exactly Kestrix.dll, OPOS.INI, README.txt,
+Trellup.exe and TrellupCmd.exe at its root (no bench file), an OPOS.INI whose model list has no
 bench model and whose count and sections match the list, and a README.txt
 with Windows line ends that names the version.
 
@@ -10,7 +10,7 @@ import configparser
 import sys
 import zipfile
 
-EXPECTED = ["Kestrix.dll", "OPOS.INI", "README.txt", "Trellup.exe"]
+EXPECTED = ["Kestrix.dll", "OPOS.INI", "README.txt", "Trellup.exe", "TrellupCmd.exe"]
 
 
 def check_ini(text):
