@@ -4,8 +4,10 @@
 #   make release  build the zip and the Windows Installer package of both
 #                 architectures into build/release/
 #   make bench  run the benchmark programs under Wine (figures, no asserts)
+#   make fleet  the simulated fleet: twenty terminals provisioned by the
+#               installer package and checked (FLEET_TERMINALS, FLEET_ARCH)
 #   make soak   the long run of Kestrix through a control object (SOAK_ARGS="--minutes 60")
-.PHONY: test demo deps build bench release soak
+.PHONY: test demo deps build bench release soak fleet
 
 deps:
 	@scripts/install-deps.sh
@@ -24,6 +26,9 @@ release: deps
 
 bench: deps
 	@scripts/bench.sh
+
+fleet: deps
+	@scripts/fleet.sh
 
 soak: deps
 	@scripts/soak.sh $(SOAK_ARGS)
