@@ -6,7 +6,8 @@
 set -eu
 packages=(cmake ninja-build g++ googletest libgtest-dev libgmock-dev python3
           mingw-w64 mingw-w64-tools libwine-dev wine64 wine32:i386
-          xvfb xauth imagemagick clang libclang-rt-14-dev msitools wixl)
+          xvfb xauth imagemagick clang libclang-rt-14-dev msitools wixl
+          libcli11-dev nlohmann-json3-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
