@@ -50,10 +50,15 @@ public:
     explicit operator bool() const { return key_ != 0; }
 
     // Subkey name `index` as the tree shows it: fetched into 256 bytes
-    // prefilled with NULs and cut at the first NUL. False ends the listing.
+    // prefilled with NULs and cut at the first NUL. A name that cannot be
+    // read (the code page lacks one of its characters, or it is longer than
+    // the buffer) is skipped: *name is "" for it. False ends the listing.
     bool SubkeyName(uint32_t index, std::string* name) const {
         char buffer[256] = {};
-        if (registry_.EnumKey(key_, index, buffer, sizeof buffer) != kRegSuccess) return false;
+        const int32_t rc = registry_.EnumKey(key_, index, buffer, sizeof buffer);
+        name->clear();
+        if (rc == kRegNoUnicodeTranslation || rc == kRegMoreData) return true;
+        if (rc != kRegSuccess) return false;
         *name = frmMain::TrimNull(std::string(buffer, sizeof buffer));
         return true;
     }
@@ -152,6 +157,7 @@ void frmMain::GetOPOSClass() {
         if (!root) return;
         std::string name;
         for (uint32_t index = 0; root.SubkeyName(index, &name); ++index) {
+            if (name.empty()) continue;
             const auto images = ImagesOf(name);
             const int node = TreeView1.Add(TreeViewModel::kNone, "Class_" + name, name, "Class", images.first,
                                            images.second);
@@ -180,6 +186,7 @@ void frmMain::AddOPOSDevices(const std::string& class_key_path, int class_node) 
     const auto images = ImagesOf(class_name);
     std::string device;
     for (uint32_t index = 0; key.SubkeyName(index, &device); ++index) {
+        if (device.empty()) continue;
         if (class_name == kClassCashDrawer) m_CashDrawerNames.push_back(device);
         TreeView1.Add(class_node, "Device_" + class_name + "_" + device, device, "Device", images.first,
                       images.second);
@@ -202,12 +209,16 @@ void frmMain::TreeView1_NodeClick(int node) {
     m_OwnServiceObject = false;
     HideTestFrames();
 
-    if (clicked.tag == "Class") {
+    // Nothing to open and no entry to show.
+    const auto show_no_entry = [this] {
         DisableSessionControls();
         for (Label* l : {&lblSODescription, &lblDeviceName, &lblDeviceDescription, &lblSOName, &lblPulseOnTime,
                          &lblTimeout, &lblOpenStatusPhase}) {
             l->SetCaption("");
         }
+    };
+    if (clicked.tag == "Class") {
+        show_no_entry();
         return;
     }
 
@@ -218,7 +229,17 @@ void frmMain::TreeView1_NodeClick(int node) {
         for (Button* b : {&cmdOpen, &cmdClaim, &cmdEnable, &cmdEventOn, &cmdRelease, &cmdClose}) b->SetEnabled(true);
     }
     gCurClass = parent_text;
-    modRegistry::ReadDeviceRecord(store_, parent_text, clicked.text, &gCurDevice);
+    const int32_t read = modRegistry::ReadDeviceRecord(store_, parent_text, clicked.text, &gCurDevice);
+    if (read != kRegSuccess) {
+        // Gone (or shut) since the tree was built: said once; nothing is
+        // made in the registry and no control object is called.
+        show_no_entry();
+        if (chkClearLog.Value() != 0) List1.Clear();
+        const std::string entry = parent_text + "\\" + clicked.text + " : ";
+        AppendLogLine(read == kRegFileNotFound ? entry + "not found in the registry, Rescan to update the tree"
+                                               : entry + "could not be read : " + shell_.ErrorText(read));
+        return;
+    }
     lblSODescription.SetCaption(gCurDevice.Description);
     lblDeviceName.SetCaption(gCurDevice.DeviceName);
     lblDeviceDescription.SetCaption(gCurDevice.DeviceDesc);

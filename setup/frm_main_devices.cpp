@@ -5,6 +5,7 @@
 #include "ascii_case.h"
 #include "frm_main.h"
 #include "number_text.h"
+#include "registry_report.h"
 #include "store/cash_drawer_device.h"
 #include "store/mod_ini.h"
 #include "store/mod_registry.h"
@@ -74,7 +75,8 @@ void frmMain::DeleteDevice() {
         shell_.MsgBox("Are you sure you want to delete all setting information about\n\r" + cls + "\\" + device,
                       mb::kYesNo | mb::kIconInformation | mb::kDefaultButton2, "Delete " + cls + " Device");
     if (answer != mb::kIdYes) return;
-    modRegistry::DeleteRegKey(store_, std::string(kOposRoot) + "\\" + cls, device);
+    const int32_t deleted = modRegistry::DeleteRegKey(store_, std::string(kOposRoot) + "\\" + cls, device);
+    if (deleted != kRegSuccess) ReportRegistryFailure(shell_, "delete " + EntryName(cls, device), deleted);
     GetOPOSClass();
 }
 

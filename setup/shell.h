@@ -3,6 +3,7 @@
 // side implements it over the real calls; tests script it.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "controls/menu_model.h"
@@ -36,6 +37,10 @@ public:
     // Pops `menu` up at the point (x, y) of the tree's client area and
     // returns the entry chosen, or nullptr when the menu was dismissed.
     virtual const MenuItem* PopupMenu(const MenuModel& menu, int x, int y) = 0;
+    // The system's text of Win32 error `code` in the ANSI code page, on one
+    // line and without a line break at its end ("Access is denied."); a code
+    // the system has no text for gives "Error <code>.".
+    virtual std::string ErrorText(int32_t code) = 0;
     // Shows the property dialog modally, owned by the main window, and
     // returns when it has been hidden again.
     virtual void ShowSettingDialog() = 0;

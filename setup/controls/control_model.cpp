@@ -23,8 +23,11 @@ void ControlModel::SetToolTipText(const std::string& text) {
 }
 
 void CaptionedModel::SetCaption(const std::string& text) {
-    if (caption_ == text) return;
+    // A control that shows what the caption could not hold shows the
+    // caption again, even an unchanged one.
+    if (caption_ == text && exact_) return;
     caption_ = text;
+    exact_ = true;
     Notify(Prop::Caption);
 }
 

@@ -92,10 +92,20 @@ public:
     const std::string& Caption() const { return caption_; }
     void SetCaption(const std::string& text);
     // User input: stores the text the control now shows, without notifying.
-    void CaptionFromUser(const std::string& text) { caption_ = text; }
+    // `exact` false: the control showed characters the ANSI code page lacks,
+    // which `text` holds replaced.
+    void CaptionFromUser(const std::string& text, bool exact = true) {
+        caption_ = text;
+        exact_ = exact;
+    }
+    // Whether the caption is what the control shows, character for
+    // character: false after user input with characters the code page
+    // lacks, true again once the form sets the caption.
+    bool CaptionIsExact() const { return exact_; }
 
 private:
     std::string caption_;
+    bool exact_ = true;
 };
 
 // A label or text box that paints its background in a colour.

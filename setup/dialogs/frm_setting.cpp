@@ -5,6 +5,7 @@
 #include "ascii_case.h"
 #include "frm_main.h"
 #include "number_text.h"
+#include "registry_report.h"
 #include "store/cash_drawer_device.h"
 #include "store/mod_ini.h"
 #include "store/mod_registry.h"
@@ -192,6 +193,13 @@ void frmSetting::btnOK_Click() {
         shell_.MsgBox(reason, mb::kOk | mb::kIconInformation, kInformation);
         return;
     }
+    // Characters the code page lacks were replaced on their way into the
+    // record: the name is not the one the user typed.
+    if (!txtDeviceName.CaptionIsExact()) {
+        shell_.MsgBox("Device Name cannot contain characters outside the system code page !",
+                      mb::kOk | mb::kIconInformation, kInformation);
+        return;
+    }
     // What the number boxes show is what is written, or nothing is.
     const struct {
         const TextBox& box;
@@ -211,9 +219,22 @@ void frmSetting::btnOK_Click() {
     }
     for (size_t i = 0; i < 2; ++i) gEditDevice.*numbers[i].field = shown[i];
 
+    const std::string& old_name = gCurDevice.DeviceName;
+    const bool rename = gSettingMode == kSettingProperty && gEditDevice.DeviceName != old_name;
+    const std::string entry = EntryName(gEditDevice.ClassName, gEditDevice.DeviceName);
+    const std::string action = rename ? "rename " + EntryName(gEditDevice.ClassName, old_name) + " to " +
+                                            gEditDevice.DeviceName
+                                      : "write " + entry;
+    // One key under both spellings: its name keeps the spelling it has.
+    if (rename && SameIgnoringCase(gEditDevice.DeviceName, old_name)) {
+        ReportRegistryFailure(shell_, action, "Registry key names ignore letter case.");
+        return;
+    }
     // Keys ignore letter case: writing over another device's entry would
-    // lose its settings, so that happens only when the user says so.
-    if (OverwritesAnotherEntry() &&
+    // lose its settings, so that happens only when the user says so. The
+    // entry written then holds nothing of the one it replaces.
+    const bool replace = OverwritesAnotherEntry();
+    if (replace &&
         shell_.MsgBox("A device named " + gEditDevice.DeviceName + " already exists." + "\n\n" +
                           "Do you want to replace its settings ?",
                       mb::kYesNo | mb::kIconExclamation | mb::kDefaultButton2, kInformation) != mb::kIdYes) {
@@ -223,24 +244,17 @@ void frmSetting::btnOK_Click() {
     bool write_dll_path = true;
     if (!ConfirmDllPath(&write_dll_path)) return;
 
-    const int32_t written = modRegistry::WriteDeviceRecord(store_, gEditDevice, write_dll_path);
-    std::string node_text = gEditDevice.DeviceName;
-    const std::string& old_name = gCurDevice.DeviceName;
-    if (gSettingMode == kSettingProperty && gEditDevice.DeviceName != old_name) {
-        if (SameIgnoringCase(gEditDevice.DeviceName, old_name)) {
-            // One key under both spellings: the write went into the old key,
-            // which keeps its name; deleting "the old name" would delete it.
-            node_text = old_name;
-        } else if (written == kRegSuccess &&
-                   modRegistry::CopyMissingValues(store_, gCurDevice.ClassName, old_name, gEditDevice.DeviceName) ==
-                       kRegSuccess) {
-            // The entry moves only once its new key holds it, hand-set
-            // values (the custom port settings) included.
-            modRegistry::DeleteRegKey(store_, std::string(kOposRoot) + "\\" + gCurDevice.ClassName, old_name);
-        }
+    // All or nothing; a rename carries the entry's hand-set values (the
+    // custom port settings) and removes the old key last.
+    const modRegistry::SaveResult saved = modRegistry::SaveDeviceRecord(
+        store_, gEditDevice, rename ? old_name : std::string(), replace, write_dll_path);
+    if (saved.result != kRegSuccess) {
+        ReportRegistryFailure(shell_, action, saved.result,
+                              saved.restored ? kRegistryNotChanged : entry + " may hold part of the new settings.");
+        return;
     }
 
-    gCurNodeText = node_text;
+    gCurNodeText = gEditDevice.DeviceName;
     main_.GetOPOSClass();
     Form.SetVisible(false);
 }

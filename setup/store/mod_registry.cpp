@@ -4,29 +4,35 @@
 #include <cstring>
 #include <vector>
 
+#include "ascii_case.h"
+
 namespace trellup {
 namespace modRegistry {
 namespace {
 
-// A key opened (or made) with create semantics; closed when destroyed.
-class CreatedKey {
+// A key opened for reading, or for reading and writing with create
+// semantics; closed when destroyed.
+class HeldKey {
 public:
-    CreatedKey(IRegistry& registry, const std::string& path) : registry_(registry) {
-        result_ = registry_.CreateKey(path.c_str(), &key_);
+    enum Mode { kRead, kCreate };
+    HeldKey(IRegistry& registry, const std::string& path, Mode mode) : registry_(registry) {
+        result_ = mode == kRead ? registry_.OpenKey(path.c_str(), &key_) : registry_.CreateKey(path.c_str(), &key_);
         if (result_ != kRegSuccess) {
             key_ = 0;
         } else if (key_ == 0) {
             result_ = kRegInvalidParameter;
         }
     }
-    ~CreatedKey() {
-        if (key_ != 0) registry_.CloseKey(key_);
-    }
-    CreatedKey(const CreatedKey&) = delete;
-    CreatedKey& operator=(const CreatedKey&) = delete;
+    ~HeldKey() { Close(); }
+    HeldKey(const HeldKey&) = delete;
+    HeldKey& operator=(const HeldKey&) = delete;
 
     int32_t result() const { return result_; }
     IRegistry::Key key() const { return key_; }
+    void Close() {
+        if (key_ != 0) registry_.CloseKey(key_);
+        key_ = 0;
+    }
 
 private:
     IRegistry& registry_;
@@ -37,6 +43,10 @@ private:
 bool IsDeviceKey(const std::string& cls, const std::string& device) {
     return IsKeyName(cls) && IsKeyName(device);
 }
+
+std::string ClassKeyPath(const std::string& cls) { return std::string(kOposRoot) + "\\" + cls; }
+
+bool KeyExists(IRegistry& r, const std::string& path) { return HeldKey(r, path, HeldKey::kRead).result() == kRegSuccess; }
 
 // Bytes of a text value as read: the buffer holds 255 characters prefilled
 // with blanks and a terminator; the registry is told 255 bytes, so a text of
@@ -51,12 +61,139 @@ std::string TextFromValue(const char* buffer, uint32_t size) {
     return std::string(buffer, n);
 }
 
-int32_t SetValue(const StorePlatform& p, const std::string& cls, const std::string& device,
-                 const std::string& name, uint32_t type, const void* data, uint32_t size) {
+// QueryDeviceValue on a key already open.
+int32_t QueryOpenKey(IRegistry& r, IRegistry::Key key, const std::string& name, uint32_t wanted_type,
+                     std::string* text, int32_t* number) {
+    uint32_t type = kRegNone;
+    if (wanted_type == kRegSz) {
+        char buffer[kTextRoom + 1];
+        std::memset(buffer, ' ', kTextRoom);
+        buffer[kTextRoom] = '\0';
+        uint32_t size = kTextRoom;
+        const int32_t rc = r.QueryValue(key, name.c_str(), &type, buffer, &size);
+        if (rc == kRegSuccess && text != nullptr) *text = TextFromValue(buffer, size);
+        return rc;
+    }
+    unsigned char bytes[4] = {0, 0, 0, 0};
+    uint32_t size = sizeof bytes;
+    const int32_t rc = r.QueryValue(key, name.c_str(), &type, bytes, &size);
+    if (rc == kRegSuccess && number != nullptr) {
+        uint32_t value = 0;
+        const uint32_t n = std::min<uint32_t>(size, sizeof bytes);
+        for (uint32_t i = 0; i < n; ++i) value |= static_cast<uint32_t>(bytes[i]) << (8 * i);
+        *number = static_cast<int32_t>(value);
+    }
+    return rc;
+}
+
+DeviceValue TextValue(const char* name, const std::string& text) {
+    DeviceValue v{name, kRegSz, std::vector<uint8_t>(text.begin(), text.end())};
+    if (!text.empty()) v.data.push_back(0);  // an empty text has no data bytes
+    return v;
+}
+
+DeviceValue DwordValue(const char* name, int32_t number) {
+    const uint32_t u = static_cast<uint32_t>(number);
+    return DeviceValue{name, kRegDword,
+                       {static_cast<uint8_t>(u), static_cast<uint8_t>(u >> 8), static_cast<uint8_t>(u >> 16),
+                        static_cast<uint8_t>(u >> 24)}};
+}
+
+int32_t SetValue(const StorePlatform& p, const std::string& cls, const std::string& device, const DeviceValue& v) {
     if (!IsDeviceKey(cls, device)) return kRegInvalidParameter;
-    CreatedKey key(*p.registry, DeviceKeyPath(cls, device));
+    HeldKey key(*p.registry, DeviceKeyPath(cls, device), HeldKey::kCreate);
     if (key.result() != kRegSuccess) return key.result();
-    return p.registry->SetValue(key.key(), name.c_str(), type, data, size);
+    return p.registry->SetValue(key.key(), v.name.c_str(), v.type, v.data.data(), static_cast<uint32_t>(v.data.size()));
+}
+
+// One value read whole; kRegFileNotFound when there is none.
+int32_t ReadValue(IRegistry& r, IRegistry::Key key, const std::string& name, DeviceValue* out) {
+    out->name = name;
+    uint32_t size = 0;
+    int32_t rc = r.QueryValue(key, name.c_str(), &out->type, nullptr, &size);
+    // A value may grow between the two reads; try again with its new size.
+    for (int attempt = 0; rc == kRegSuccess && attempt < 3; ++attempt) {
+        std::vector<uint8_t> data(size + 1);  // never a null buffer, even for no bytes
+        uint32_t got = size + 1;
+        rc = r.QueryValue(key, name.c_str(), &out->type, data.data(), &got);
+        if (rc == kRegSuccess) {
+            data.resize(got);
+            out->data = std::move(data);
+            return rc;
+        }
+        if (rc == kRegMoreData) {
+            size = got;
+            rc = kRegSuccess;
+        }
+    }
+    return rc == kRegSuccess ? kRegMoreData : rc;
+}
+
+// Every value of an open key, in the registry's order.
+int32_t ReadAllValues(IRegistry& r, IRegistry::Key key, std::vector<DeviceValue>* out) {
+    out->clear();
+    std::vector<char> name(16384);  // value names are at most 16 383 characters
+    for (uint32_t index = 0;; ++index) {
+        uint32_t length = static_cast<uint32_t>(name.size());
+        int32_t rc = r.EnumValue(key, index, name.data(), &length);
+        if (rc == kRegNoMoreItems) return kRegSuccess;
+        if (rc != kRegSuccess) return rc;
+        DeviceValue v;
+        rc = ReadValue(r, key, std::string(name.data(), length), &v);
+        if (rc != kRegSuccess) return rc;
+        out->push_back(std::move(v));
+    }
+}
+
+const DeviceValue* Named(const std::vector<DeviceValue>& values, const std::string& name) {
+    for (const DeviceValue& v : values) {
+        if (SameIgnoringCase(v.name, name)) return &v;
+    }
+    return nullptr;
+}
+
+// What a save changes in the target key, so that it can be put back.
+struct Undo {
+    bool key_existed = false;
+    bool class_existed = false;
+    std::vector<DeviceValue> before;     // the target's values that the save may change, as they were
+    std::vector<std::string> written;    // names set so far
+    std::vector<std::string> removed;    // names deleted so far
+};
+
+// Puts the target back as `undo` says it was; true when all of it worked.
+bool PutBack(IRegistry& r, HeldKey& key, const std::string& cls, const std::string& device, const Undo& undo) {
+    if (!undo.key_existed) {
+        key.Close();
+        bool ok = true;
+        {
+            HeldKey parent(r, ClassKeyPath(cls), HeldKey::kRead);
+            const int32_t rc = parent.result() == kRegSuccess ? r.DeleteKey(parent.key(), device.c_str()) : parent.result();
+            ok = rc == kRegSuccess || rc == kRegFileNotFound;
+        }
+        if (ok && !undo.class_existed) {
+            HeldKey root(r, kOposRoot, HeldKey::kRead);
+            const int32_t rc = root.result() == kRegSuccess ? r.DeleteKey(root.key(), cls.c_str()) : root.result();
+            ok = rc == kRegSuccess || rc == kRegFileNotFound;
+        }
+        return ok;
+    }
+    if (key.key() == 0) return undo.written.empty() && undo.removed.empty();
+    bool ok = true;
+    for (const std::string& name : undo.written) {
+        const DeviceValue* old = Named(undo.before, name);
+        const int32_t rc = old != nullptr ? r.SetValue(key.key(), old->name.c_str(), old->type, old->data.data(),
+                                                       static_cast<uint32_t>(old->data.size()))
+                                          : r.DeleteValue(key.key(), name.c_str());
+        ok = ok && (rc == kRegSuccess || (old == nullptr && rc == kRegFileNotFound));
+    }
+    for (const std::string& name : undo.removed) {
+        const DeviceValue* old = Named(undo.before, name);
+        ok = ok && old != nullptr &&
+             r.SetValue(key.key(), old->name.c_str(), old->type, old->data.data(),
+                        static_cast<uint32_t>(old->data.size())) == kRegSuccess;
+    }
+    return ok;
 }
 
 }  // namespace
@@ -66,53 +203,35 @@ bool IsKeyName(const std::string& name) {
 }
 
 std::string DeviceKeyPath(const std::string& cls, const std::string& device) {
-    return std::string(kOposRoot) + "\\" + cls + "\\" + device;
+    return ClassKeyPath(cls) + "\\" + device;
 }
 
 bool DeviceKeyExists(const StorePlatform& p, const std::string& cls, const std::string& device) {
-    if (!IsKeyName(cls) || !IsKeyName(device)) return false;
-    IRegistry::Key key = 0;
-    if (p.registry->OpenKey(DeviceKeyPath(cls, device).c_str(), &key) != kRegSuccess) return false;
-    p.registry->CloseKey(key);
-    return true;
+    return IsDeviceKey(cls, device) && KeyExists(*p.registry, DeviceKeyPath(cls, device));
 }
 
-int32_t CopyMissingValues(const StorePlatform& p, const std::string& cls, const std::string& from,
-                          const std::string& to) {
-    if (!IsDeviceKey(cls, from) || !IsDeviceKey(cls, to)) return kRegInvalidParameter;
-    IRegistry& r = *p.registry;
-    IRegistry::Key source = 0;
-    int32_t rc = r.OpenKey(DeviceKeyPath(cls, from).c_str(), &source);
-    if (rc != kRegSuccess) return rc;
-    CreatedKey target(r, DeviceKeyPath(cls, to));
-    rc = target.result();
-    // Value names are at most 16 383 characters.
-    std::vector<char> name(16384);
-    std::vector<uint8_t> data;
-    for (uint32_t index = 0; rc == kRegSuccess; ++index) {
-        uint32_t length = static_cast<uint32_t>(name.size());
-        rc = r.EnumValue(source, index, name.data(), &length);
-        if (rc == kRegNoMoreItems) {
-            rc = kRegSuccess;
-            break;
-        }
-        if (rc != kRegSuccess) break;
-        if (r.QueryValue(target.key(), name.data(), nullptr, nullptr, nullptr) == kRegSuccess) continue;
-        uint32_t type = kRegNone;
-        uint32_t size = 0;
-        rc = r.QueryValue(source, name.data(), &type, nullptr, &size);
-        if (rc != kRegSuccess) break;
-        data.assign(size + 1, 0);  // never a null buffer, even for no bytes
-        rc = r.QueryValue(source, name.data(), &type, data.data(), &size);
-        if (rc == kRegSuccess) rc = r.SetValue(target.key(), name.data(), type, data.data(), size);
-    }
-    r.CloseKey(source);
-    return rc;
+std::vector<DeviceValue> RecordValues(const StorePlatform& p, const CashDrawerDevice& d, bool write_dll_path) {
+    std::vector<DeviceValue> values = {
+        TextValue("", d.SOProgID),
+        TextValue("Description", d.Description),
+        TextValue("DeviceName", d.DeviceName),
+        TextValue("DeviceDesc", d.DeviceDesc),
+        TextValue("DllPath", p.folder->Get()),
+        TextValue("Master", d.Master),
+        DwordValue("CheckStatusPeriod", d.CheckStatusPeriod),
+        DwordValue("ConnectorPinNo", d.ConnectorPinNo),
+        DwordValue("MasterValue", d.MasterValue),
+        DwordValue("OpenStatusPhase", d.OpenStatusPhase),
+        DwordValue("PulseOnTime", d.PulseOnTime),
+        DwordValue("Timeout", d.Timeout),
+    };
+    if (!write_dll_path) values.erase(values.begin() + 4);
+    return values;
 }
 
 int32_t DeleteRegKey(const StorePlatform& p, const std::string& parent, const std::string& subkey) {
     if (!IsKeyName(subkey)) return kRegInvalidParameter;
-    CreatedKey key(*p.registry, parent);
+    HeldKey key(*p.registry, parent, HeldKey::kRead);
     if (key.result() != kRegSuccess) return key.result();
     return p.registry->DeleteKey(key.key(), subkey.c_str());
 }
@@ -124,71 +243,104 @@ int32_t QueryDeviceValue(const StorePlatform& p, const std::string& cls, const s
     if ((wanted_type != kRegSz && wanted_type != kRegDword) || !IsDeviceKey(cls, device)) {
         return kRegInvalidParameter;
     }
-    CreatedKey key(*p.registry, DeviceKeyPath(cls, device));
+    HeldKey key(*p.registry, DeviceKeyPath(cls, device), HeldKey::kRead);
     if (key.result() != kRegSuccess) return key.result();
-
-    uint32_t type = kRegNone;
-    if (wanted_type == kRegSz) {
-        char buffer[kTextRoom + 1];
-        std::memset(buffer, ' ', kTextRoom);
-        buffer[kTextRoom] = '\0';
-        uint32_t size = kTextRoom;
-        const int32_t rc = p.registry->QueryValue(key.key(), name.c_str(), &type, buffer, &size);
-        if (rc == kRegSuccess && text != nullptr) *text = TextFromValue(buffer, size);
-        return rc;
-    }
-
-    unsigned char bytes[4] = {0, 0, 0, 0};
-    uint32_t size = sizeof bytes;
-    const int32_t rc = p.registry->QueryValue(key.key(), name.c_str(), &type, bytes, &size);
-    if (rc == kRegSuccess && number != nullptr) {
-        uint32_t value = 0;
-        const uint32_t n = std::min<uint32_t>(size, sizeof bytes);
-        for (uint32_t i = 0; i < n; ++i) value |= static_cast<uint32_t>(bytes[i]) << (8 * i);
-        *number = static_cast<int32_t>(value);
-    }
-    return rc;
+    return QueryOpenKey(*p.registry, key.key(), name, wanted_type, text, number);
 }
 
 int32_t SetDeviceString(const StorePlatform& p, const std::string& cls, const std::string& device,
                         const std::string& name, const std::string& text) {
-    const uint32_t size = text.empty() ? 0 : static_cast<uint32_t>(text.size() + 1);
-    return SetValue(p, cls, device, name, kRegSz, text.c_str(), size);
+    return SetValue(p, cls, device, TextValue(name.c_str(), text));
 }
 
 int32_t SetDeviceDword(const StorePlatform& p, const std::string& cls, const std::string& device,
                        const std::string& name, int32_t number) {
-    const uint32_t v = static_cast<uint32_t>(number);
-    const unsigned char bytes[4] = {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8),
-                                    static_cast<unsigned char>(v >> 16), static_cast<unsigned char>(v >> 24)};
-    return SetValue(p, cls, device, name, kRegDword, bytes, sizeof bytes);
+    return SetValue(p, cls, device, DwordValue(name.c_str(), number));
 }
 
-int32_t WriteDeviceRecord(const StorePlatform& p, const CashDrawerDevice& d, bool write_dll_path) {
-    const std::string& c = d.ClassName;
-    const std::string& n = d.DeviceName;
-    SetDeviceString(p, c, n, "", d.SOProgID);
-    SetDeviceString(p, c, n, "Description", d.Description);
-    SetDeviceString(p, c, n, "DeviceName", d.DeviceName);
-    SetDeviceString(p, c, n, "DeviceDesc", d.DeviceDesc);
-    if (write_dll_path) SetDeviceString(p, c, n, "DllPath", p.folder->Get());
-    SetDeviceString(p, c, n, "Master", d.Master);
-    SetDeviceDword(p, c, n, "CheckStatusPeriod", d.CheckStatusPeriod);
-    SetDeviceDword(p, c, n, "ConnectorPinNo", d.ConnectorPinNo);
-    SetDeviceDword(p, c, n, "MasterValue", d.MasterValue);
-    SetDeviceDword(p, c, n, "OpenStatusPhase", d.OpenStatusPhase);
-    SetDeviceDword(p, c, n, "PulseOnTime", d.PulseOnTime);
-    return SetDeviceDword(p, c, n, "Timeout", d.Timeout);
+SaveResult SaveDeviceRecord(const StorePlatform& p, const CashDrawerDevice& record, const std::string& from,
+                            bool replace, bool write_dll_path) {
+    const std::string& cls = record.ClassName;
+    const std::string& device = record.DeviceName;
+    const bool moving = !from.empty() && !SameIgnoringCase(from, device);
+    if (!IsDeviceKey(cls, device) || (moving && !IsKeyName(from))) return SaveResult{kRegInvalidParameter, true};
+    IRegistry& r = *p.registry;
+
+    // What the key is to hold: the record, then the moved entry's other values.
+    std::vector<DeviceValue> values = RecordValues(p, record, write_dll_path);
+    if (moving) {
+        HeldKey source(r, DeviceKeyPath(cls, from), HeldKey::kRead);
+        std::vector<DeviceValue> old;
+        int32_t rc = source.result();
+        if (rc == kRegSuccess) rc = ReadAllValues(r, source.key(), &old);
+        if (rc != kRegSuccess) return SaveResult{rc, true};
+        for (DeviceValue& v : old) {
+            if (Named(values, v.name) == nullptr) values.push_back(std::move(v));
+        }
+    }
+
+    // What it holds now, as far as the save may change it.
+    Undo undo;
+    {
+        HeldKey target(r, DeviceKeyPath(cls, device), HeldKey::kRead);
+        undo.key_existed = target.result() == kRegSuccess;
+        if (!undo.key_existed && target.result() != kRegFileNotFound) return SaveResult{target.result(), true};
+        undo.class_existed = undo.key_existed || KeyExists(r, ClassKeyPath(cls));
+        if (undo.key_existed && replace) {
+            const int32_t rc = ReadAllValues(r, target.key(), &undo.before);
+            if (rc != kRegSuccess) return SaveResult{rc, true};
+        } else if (undo.key_existed) {
+            for (const DeviceValue& v : values) {
+                DeviceValue old;
+                const int32_t rc = ReadValue(r, target.key(), v.name, &old);
+                if (rc == kRegSuccess) {
+                    undo.before.push_back(std::move(old));
+                } else if (rc != kRegFileNotFound) {
+                    return SaveResult{rc, true};
+                }
+            }
+        }
+    }
+
+    HeldKey key(r, DeviceKeyPath(cls, device), HeldKey::kCreate);
+    int32_t rc = key.result();
+    for (size_t i = 0; rc == kRegSuccess && i < values.size(); ++i) {
+        const DeviceValue& v = values[i];
+        rc = r.SetValue(key.key(), v.name.c_str(), v.type, v.data.data(), static_cast<uint32_t>(v.data.size()));
+        if (rc == kRegSuccess) undo.written.push_back(v.name);
+    }
+    if (replace) {
+        for (size_t i = 0; rc == kRegSuccess && i < undo.before.size(); ++i) {
+            const std::string& name = undo.before[i].name;
+            if (Named(values, name) != nullptr) continue;
+            rc = r.DeleteValue(key.key(), name.c_str());
+            if (rc == kRegSuccess) undo.removed.push_back(name);
+        }
+    }
+    // The old key goes last, once the new one holds all of it.
+    if (rc == kRegSuccess && moving) rc = DeleteRegKey(p, ClassKeyPath(cls), from);
+    if (rc == kRegSuccess) return SaveResult{};
+    return SaveResult{rc, PutBack(r, key, cls, device, undo)};
 }
 
-void ReadDeviceRecord(const StorePlatform& p, const std::string& cls, const std::string& device,
-                      CashDrawerDevice* out) {
+int32_t WriteDeviceRecord(const StorePlatform& p, const CashDrawerDevice& d) {
+    return SaveDeviceRecord(p, d, std::string(), false).result;
+}
+
+int32_t ReadDeviceRecord(const StorePlatform& p, const std::string& cls, const std::string& device,
+                         CashDrawerDevice* out) {
+    *out = CashDrawerDevice{};
     out->ClassName = cls;
-    QueryDeviceValue(p, cls, device, "", kRegSz, &out->SOProgID, nullptr);
-    QueryDeviceValue(p, cls, device, "Description", kRegSz, &out->Description, nullptr);
     out->DeviceName = device;
-    QueryDeviceValue(p, cls, device, "DeviceDesc", kRegSz, &out->DeviceDesc, nullptr);
-    QueryDeviceValue(p, cls, device, "Master", kRegSz, &out->Master, nullptr);
+    if (!IsDeviceKey(cls, device)) return kRegInvalidParameter;
+    IRegistry& r = *p.registry;
+    HeldKey key(r, DeviceKeyPath(cls, device), HeldKey::kRead);
+    if (key.result() != kRegSuccess) return key.result();
+
+    QueryOpenKey(r, key.key(), "", kRegSz, &out->SOProgID, nullptr);
+    QueryOpenKey(r, key.key(), "Description", kRegSz, &out->Description, nullptr);
+    QueryOpenKey(r, key.key(), "DeviceDesc", kRegSz, &out->DeviceDesc, nullptr);
+    QueryOpenKey(r, key.key(), "Master", kRegSz, &out->Master, nullptr);
 
     // One receiving variable for all six: a number that cannot be read
     // repeats the one before it.
@@ -205,9 +357,10 @@ void ReadDeviceRecord(const StorePlatform& p, const std::string& cls, const std:
         {"Timeout", &CashDrawerDevice::Timeout},
     };
     for (const auto& n : numbers) {
-        QueryDeviceValue(p, cls, device, n.name, kRegDword, nullptr, &number);
+        QueryOpenKey(r, key.key(), n.name, kRegDword, nullptr, &number);
         out->*n.field = number;
     }
+    return kRegSuccess;
 }
 
 }  // namespace modRegistry

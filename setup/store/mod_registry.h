@@ -1,13 +1,14 @@
 // Registry helpers through which every read and write of a device entry goes.
 // Paths are below HKEY_LOCAL_MACHINE; the device key is
-// kOposRoot + "\" + class + "\" + device name. Every function opens the key it
-// works on with create semantics (a missing key is made) and closes it before
-// returning. Results are registry results (0 success); no function throws
-// except std::bad_alloc.
+// kOposRoot + "\" + class + "\" + device name. Reads and deletions open
+// existing keys only and never make one; only the writes make the keys they
+// write to. Every function closes what it opened before returning. Results
+// are registry results (0 success); no function throws except std::bad_alloc.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "store/cash_drawer_device.h"
 #include "store/store_platform.h"
@@ -30,34 +31,47 @@ std::string DeviceKeyPath(const std::string& cls, const std::string& device);
 // Names the store refuses give false.
 bool DeviceKeyExists(const StorePlatform& p, const std::string& cls, const std::string& device);
 
-// Copies every value of device key `from` that device key `to` does not
-// hold (the hand-set values a record does not carry), with its type and
-// bytes. Stops at the first failure and returns it; kRegSuccess when all
-// were copied or there were none. Both keys are of class `cls`.
-int32_t CopyMissingValues(const StorePlatform& p, const std::string& cls, const std::string& from,
-                          const std::string& to);
+// One value of a key as stored: its name, registry type and exact bytes.
+struct DeviceValue {
+    std::string name;
+    uint32_t type = kRegNone;
+    std::vector<uint8_t> data;
+};
 
-// Deletes subkey `subkey` of the key at `parent`. A key with subkeys of its
-// own is not deleted and the call fails. An empty subkey name, or one that
-// is a path, is refused with kRegInvalidParameter (the registry would
-// otherwise delete the parent itself or a key further down).
+// The values WriteDeviceRecord writes for `device`, in their order: the
+// default value, "Description", "DeviceName", "DeviceDesc", "DllPath" (the
+// program folder; left out when `write_dll_path` is false), "Master",
+// "CheckStatusPeriod", "ConnectorPinNo",
+// "MasterValue", "OpenStatusPhase", "PulseOnTime", "Timeout". Texts are
+// REG_SZ (a non-empty text with its terminator, an empty one with no data
+// bytes), numbers REG_DWORD (4 bytes little-endian).
+std::vector<DeviceValue> RecordValues(const StorePlatform& p, const CashDrawerDevice& device,
+                                      bool write_dll_path = true);
+
+// Deletes subkey `subkey` of the existing key at `parent` (opened for
+// reading; nothing is made). A key with subkeys of its own is not deleted
+// and the call fails. An empty subkey name, or one that is a path, is
+// refused with kRegInvalidParameter (the registry would otherwise delete the
+// parent itself or a key further down).
 int32_t DeleteRegKey(const StorePlatform& p, const std::string& parent, const std::string& subkey);
 
-// Reads value `name` of a device key. Wanted type kRegSz: *text receives the
-// text before the first NUL of at most 254 characters; a failed read, an
-// empty value or a text of 255 characters or more gives "". *number is not
-// touched. Wanted type kRegDword: up to 4 bytes are read into *number
-// (little-endian, fewer bytes zero-extended); a failed read leaves *number
-// as it was. *text is not touched. Either out pointer may be null when its
-// type is not wanted. Any other wanted type, or a class or device name that
-// is empty or holds a backslash, touches nothing and gives
-// kRegInvalidParameter (for kRegSz *text is then "").
+// Reads value `name` of a device key, opened for reading (a missing key
+// is not made: its result is the open's, kRegFileNotFound). Wanted type
+// kRegSz: *text receives the text before the first NUL of at most 254
+// characters; a failed read, an empty value or a text of 255 characters or
+// more gives "". *number is not touched. Wanted type kRegDword: up to 4 bytes
+// are read into *number (little-endian, fewer bytes zero-extended); a failed
+// read leaves *number as it was. *text is not touched. Either out pointer
+// may be null when its type is not wanted. Any other wanted type, or a class
+// or device name that is empty or holds a backslash, touches nothing and
+// gives kRegInvalidParameter (for kRegSz *text is then "").
 int32_t QueryDeviceValue(const StorePlatform& p, const std::string& cls, const std::string& device,
                          const std::string& name, uint32_t wanted_type, std::string* text,
                          int32_t* number);
 
 // Writes REG_SZ: a non-empty text with its terminator, an empty one with no
-// data bytes. Names as for QueryDeviceValue.
+// data bytes. The device key (and its class key) is made when missing.
+// Names as for QueryDeviceValue.
 int32_t SetDeviceString(const StorePlatform& p, const std::string& cls, const std::string& device,
                         const std::string& name, const std::string& text);
 
@@ -65,21 +79,48 @@ int32_t SetDeviceString(const StorePlatform& p, const std::string& cls, const st
 int32_t SetDeviceDword(const StorePlatform& p, const std::string& cls, const std::string& device,
                        const std::string& name, int32_t number);
 
-// Writes the whole record to the key of its ClassName and DeviceName: the
-// default value, "Description", "DeviceName", "DeviceDesc", "DllPath" (the
-// program folder; left as the entry has it when `write_dll_path` is false),
-// "Master", "CheckStatusPeriod", "ConnectorPinNo", "MasterValue",
-// "OpenStatusPhase", "PulseOnTime", "Timeout", in that order. A failed write
-// does not stop the later ones; the result is that of the last ("Timeout").
-int32_t WriteDeviceRecord(const StorePlatform& p, const CashDrawerDevice& device, bool write_dll_path = true);
+// What SaveDeviceRecord did.
+struct SaveResult {
+    int32_t result = kRegSuccess;  // the first failure, kRegSuccess when all was saved
+    // After a failure: true when the registry is as it was before the save;
+    // false when undoing failed too, so the target key may hold part of the
+    // new entry (the `from` key is then still whole).
+    bool restored = true;
+};
 
-// Fills *out from the device key: ClassName = cls, DeviceName = device, the
-// strings from the default value, "Description", "DeviceDesc" and "Master";
-// the six numbers in record order through one receiving variable that starts
-// at 0, so a number that cannot be read repeats the one read before it.
-// "DllPath" and the "DeviceName" value are not read.
-void ReadDeviceRecord(const StorePlatform& p, const std::string& cls, const std::string& device,
-                      CashDrawerDevice* out);
+// Saves `record` to the key of its ClassName and DeviceName as one change:
+// all of it, or, when a step fails, nothing: what was written is put back
+// as it was, a key the save made is deleted again.
+// - `from` "" (or the record's own key in any letter case): the key gets the
+//   record's values (RecordValues); other values it holds stay.
+// - `from` another device of the class: the entry moves there. The key gets
+//   the record's values and every other value of `from`'s key (the hand-set
+//   ones the record does not carry), then `from`'s key is deleted. A `from`
+//   key that cannot be read, or not deleted (it has a subkey), fails the
+//   save.
+// - `replace`: values of the key that the saved entry does not carry are
+//   removed, so it holds exactly the written entry (writing over another
+//   entry). Their names must all be readable (else kRegNoUnicodeTranslation
+//   before anything is written).
+// - `write_dll_path` false: the record's values leave "DllPath" out, so the
+//   key keeps (or a move carries over) the DllPath it has.
+// Names the store refuses give kRegInvalidParameter and touch nothing.
+SaveResult SaveDeviceRecord(const StorePlatform& p, const CashDrawerDevice& record, const std::string& from,
+                            bool replace, bool write_dll_path = true);
+
+// SaveDeviceRecord in place (no `from`, no replace); its result.
+int32_t WriteDeviceRecord(const StorePlatform& p, const CashDrawerDevice& device);
+
+// Fills *out from the device key, opened once for reading: ClassName = cls,
+// DeviceName = device, the strings from the default value, "Description",
+// "DeviceDesc" and "Master"; the six numbers in record order through one
+// receiving variable that starts at 0, so a number that cannot be read
+// repeats the one read before it. "DllPath" and the "DeviceName" value are
+// not read. Returns the result of opening the key: when it fails (the key
+// is missing: kRegFileNotFound) *out holds the names, "" and 0s, and nothing
+// is made.
+int32_t ReadDeviceRecord(const StorePlatform& p, const std::string& cls, const std::string& device,
+                         CashDrawerDevice* out);
 
 }  // namespace modRegistry
 }  // namespace trellup

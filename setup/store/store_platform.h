@@ -18,6 +18,9 @@ constexpr int32_t kRegInvalidParameter = 87;
 constexpr int32_t kRegMoreData = 234;
 constexpr int32_t kRegNoMoreItems = 259;
 constexpr int32_t kRegKeyDeleted = 1018;
+// ERROR_NO_UNICODE_TRANSLATION: a name that the ANSI code page cannot hold
+// exactly.
+constexpr int32_t kRegNoUnicodeTranslation = 1113;
 
 // Registry value types.
 constexpr uint32_t kRegNone = 0;
@@ -31,17 +34,26 @@ constexpr uint32_t kRegQword = 11;
 // The registry below HKEY_LOCAL_MACHINE, in the view of the running build,
 // with the semantics of the ANSI calls. Key and value names match without
 // regard to letter case. Results are Win32 error codes (0 success).
+//
+// Only CreateKey makes keys; OpenKey never does. A key opened with OpenKey
+// is for reading: SetValue and DeleteValue through it fail with
+// kRegAccessDenied, while DeleteKey of one of its subkeys works (deleting
+// needs rights on the deleted key, not on its parent).
 class IRegistry {
 public:
     using Key = uintptr_t;  // 0 is never a valid key
     virtual ~IRegistry() = default;
-    // RegCreateKeyA: opens `path` below HKLM, creating every missing key on
-    // the way. On success *key is an open key the caller must CloseKey; on
-    // failure *key is 0.
+    // RegCreateKeyA: opens `path` below HKLM for reading and writing,
+    // creating every missing key on the way. On success *key is an open key
+    // the caller must CloseKey; on failure *key is 0 (keys made on the way
+    // before the failure may stay).
     virtual int32_t CreateKey(const char* path, Key* key) = 0;
     // RegSetValueExA: stores `size` bytes of `data` as value `name` ("" is
     // the default value) with registry type `type`.
     virtual int32_t SetValue(Key key, const char* name, uint32_t type, const void* data, uint32_t size) = 0;
+    // RegDeleteValueA: removes value `name`; kRegFileNotFound when there is
+    // none.
+    virtual int32_t DeleteValue(Key key, const char* name) = 0;
     // RegQueryValueExA: copies value `name` into `data` of *size bytes.
     // On success *type is its type and *size the bytes of data it has; a
     // string type without terminator gets one appended when the buffer has
@@ -53,14 +65,17 @@ public:
     // reading. On success *key must be closed with CloseKey; on failure it
     // is 0.
     virtual int32_t OpenKey(const char* path, Key* key) = 0;
-    // RegEnumKeyA: the name of subkey `index` of `key` into `name` of
-    // `size` bytes, terminated. A name that does not fit gives kRegMoreData;
-    // an index past the last gives kRegNoMoreItems.
+    // The name of subkey `index` of `key` into `name` of `size` bytes,
+    // terminated. A name that the ANSI code page cannot hold exactly (one
+    // RegEnumKeyA would hand out with '?' or a look-alike in place of a
+    // character, so that it opens no key or another one) gives
+    // kRegNoUnicodeTranslation, a name that does not fit kRegMoreData; both
+    // leave `name` unspecified, and the names at later indexes are still
+    // there. An index past the last gives kRegNoMoreItems.
     virtual int32_t EnumKey(Key key, uint32_t index, char* name, uint32_t size) = 0;
-    // RegEnumValueA without type and data: the name of value `index` of
-    // `key` into `name` of *size bytes, terminated; on success *size is its
-    // length without the terminator. A name that does not fit gives
-    // kRegMoreData; an index past the last gives kRegNoMoreItems.
+    // The name of value `index` of `key` into `name` of *size bytes,
+    // terminated; on success *size is its length without the terminator.
+    // Results as for EnumKey.
     virtual int32_t EnumValue(Key key, uint32_t index, char* name, uint32_t* size) = 0;
     // RegDeleteKeyA: deletes subkey `subkey` of `key`. A key that has
     // subkeys of its own is not deleted (kRegAccessDenied).

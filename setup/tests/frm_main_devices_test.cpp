@@ -101,19 +101,23 @@ TEST_F(FormTest, AddNewDevicePreparesTheRecordAndRebuildsAfterTheDialog) {
 }
 
 // Delete asks about the right-clicked device of any class; only Yes deletes
-// and rebuilds.
+// and rebuilds. A deletion that fails (the key holds a subkey) says so.
 TEST_F(FormTest, DeleteAsksAndActsOnlyOnYes) {
     const struct {
         const char* cls;
         const char* device;
         int answer;
+        bool fails;
     } cases[] = {
-        {"CashDrawer", "NVCD2", mb::kIdNo},
-        {"CashDrawer", "NVCD2", mb::kIdYes},
-        {"MSR", "M1", mb::kIdYes},
+        {"CashDrawer", "NVCD2", mb::kIdNo, false},
+        {"CashDrawer", "NVCD2", mb::kIdYes, false},
+        {"MSR", "M1", mb::kIdYes, false},
+        {"CashDrawer", "NVCD3", mb::kIdYes, true},
     };
     AddDevice("CashDrawer", "NVCD1");
     AddDevice("CashDrawer", "NVCD2");
+    AddDevice("CashDrawer", "NVCD3");
+    registry.PutKey(modRegistry::DeviceKeyPath("CashDrawer", "NVCD3") + "\\Sub");
     AddDevice("MSR", "M1", "OposBench.MSR");
     frmMain& f = Load();
     int hit = TreeViewModel::kNone;
@@ -129,15 +133,22 @@ TEST_F(FormTest, DeleteAsksAndActsOnlyOnYes) {
         const size_t writes = registry.writes().size();
         f.TreeView1_MouseUp(2, 0, 5, 5);
 
-        ASSERT_EQ(shell.boxes.size(), 1u);
+        ASSERT_EQ(shell.boxes.size(), c.fails ? 2u : 1u);
         EXPECT_EQ(shell.boxes[0].caption, std::string("Delete ") + c.cls + " Device");
         EXPECT_EQ(shell.boxes[0].text, std::string("Are you sure you want to delete all setting information about\n\r") +
                                            c.cls + "\\" + c.device);
         EXPECT_EQ(shell.boxes[0].style, mb::kYesNo | mb::kIconInformation | mb::kDefaultButton2);
         const bool yes = c.answer == mb::kIdYes;
-        EXPECT_EQ(registry.HasKey(modRegistry::DeviceKeyPath(c.cls, c.device)), !yes);
+        const bool deleted = yes && !c.fails;
+        EXPECT_EQ(registry.HasKey(modRegistry::DeviceKeyPath(c.cls, c.device)), !deleted);
         EXPECT_EQ(Node("Late", "CashDrawer") != -1, yes);
-        EXPECT_EQ(Node(c.device, c.cls) != -1, !yes);
+        EXPECT_EQ(Node(c.device, c.cls) != -1, !deleted);
+        if (c.fails) {
+            EXPECT_EQ(shell.boxes[1].text, std::string("Could not delete ") + c.cls + "\\" + c.device +
+                                               " : Access is denied.\n\nThe registry was not changed.");
+            EXPECT_EQ(shell.boxes[1].style, mb::kOk | mb::kIconExclamation);
+            EXPECT_EQ(shell.boxes[1].caption, "Information");
+        }
         EXPECT_EQ(registry.writes().size(), writes);
         modRegistry::DeleteRegKey(platform(), std::string(kOposRoot) + "\\CashDrawer", "Late");
         f.GetOPOSClass();

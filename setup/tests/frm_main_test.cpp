@@ -39,6 +39,9 @@ TEST_F(FormTest, TreeListsClassesAndDevicesWithTheirImagesAndKeys) {
     AddDevice("Scale", "S1", "Other.Scale");
     AddClass("MSR");
     registry.FailOpenOf(std::string(kOposRoot) + "\\MSR");
+    // Names the code page cannot hold are skipped; the listing goes on.
+    registry.PutForeignKey(kOposRoot, "class");
+    registry.PutForeignKey(std::string(kOposRoot) + "\\CashDrawer", "device");
     frmMain& f = Load();
 
     struct Expect {
@@ -159,6 +162,49 @@ TEST_F(FormTest, NodeClickShowsTheEntryAndThePanelOfItsClass) {
     EXPECT_EQ(f.lblPulseOnTime.Caption(), "");
     EXPECT_FALSE(f.cmdOpen.Enabled());
     EXPECT_FALSE(f.frameCashDrawer.Enabled());
+}
+
+// A device gone from the registry (or shut to reading) since the tree was
+// built: one line says so, nothing is shown or offered, no key is made and
+// no control object is called.
+TEST_F(FormTest, ClickingADeviceNoLongerInTheRegistryLogsItAndMakesNothing) {
+    const struct {
+        bool deleted;  // else: unreadable
+        const char* line;
+    } cases[] = {
+        {true, "CashDrawer\\Gone : not found in the registry, Rescan to update the tree"},
+        {false, "CashDrawer\\Gone : could not be read : Access is denied."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        ResetUtilityState();
+        AddDevice("CashDrawer", "Gone");
+        AddDevice("CashDrawer", "Here");
+        frmMain& f = Load();
+        f.chkUserMode.SetValue(0);
+        Click("Here", "CashDrawer");
+        const std::string gone = modRegistry::DeviceKeyPath("CashDrawer", "Gone");
+        if (c.deleted) {
+            ASSERT_EQ(modRegistry::DeleteRegKey(platform(), std::string(kOposRoot) + "\\CashDrawer", "Gone"), kRegSuccess);
+        } else {
+            registry.FailOpenOf(gone);
+        }
+        const std::string before = registry.Dump();
+        const size_t mark = factory.journal.size();
+        Click("Gone", "CashDrawer");
+        EXPECT_THAT(Log(), ElementsAre(c.line));
+        EXPECT_EQ(registry.Dump(), before);
+        EXPECT_TRUE(JournalFrom(mark).empty());
+        EXPECT_FALSE(f.m_OwnServiceObject);
+        EXPECT_FALSE(f.frameCashDrawer.Visible());
+        for (Label* l : {&f.lblSOName, &f.lblDeviceName, &f.lblPulseOnTime, &f.lblOpenStatusPhase})
+            EXPECT_EQ(l->Caption(), "") << l->name();
+        for (Button* b : {&f.cmdOpen, &f.cmdClaim, &f.cmdClose}) EXPECT_FALSE(b->Enabled()) << b->name();
+        f.GetOPOSClass();  // Rescan
+        EXPECT_EQ(Node("Gone", "CashDrawer") != -1, !c.deleted);
+        modRegistry::DeleteRegKey(platform(), std::string(kOposRoot) + "\\CashDrawer", "Here");
+        modRegistry::DeleteRegKey(platform(), std::string(kOposRoot) + "\\CashDrawer", "Gone");
+    }
 }
 
 TEST_F(FormTest, ClearLogUncheckedLetsHeadersAccumulate) {

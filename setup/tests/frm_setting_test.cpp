@@ -13,9 +13,10 @@ const std::string kNvcd1 = modRegistry::DeviceKeyPath("CashDrawer", "NVCD1");
 
 class SettingTest : public FormTest {
 protected:
-    // User input into a box: the text it now shows, then its Change procedure.
-    static void Type(frmSetting& d, TextBox frmSetting::*box, const std::string& text) {
-        (d.*box).CaptionFromUser(text);
+    // User input into a box: the text it now shows (`exact` false: with
+    // characters the code page lacks), then its Change procedure.
+    static void Type(frmSetting& d, TextBox frmSetting::*box, const std::string& text, bool exact = true) {
+        (d.*box).CaptionFromUser(text, exact);
         if (box == &frmSetting::txtDeviceName) d.txtDeviceName_Change();
         if (box == &frmSetting::txtPulseOnTime) d.txtPulseOnTime_Change();
         if (box == &frmSetting::txtTimeOut) d.txtTimeOut_Change();
@@ -364,50 +365,85 @@ TEST_F(SettingTest, EditsReachTheRecordAndOnlyOkWritesThem) {
     }
 }
 
-// OK in property mode under another name: the entry is written under the
-// new name with the hand-set values it had, and the old key is deleted only
-// when it is another key that now holds all of it.
-TEST_F(SettingTest, RenameMovesTheEntryOnlyWhenTheNewKeyHoldsIt) {
+// OK saves all of the entry or nothing. A rename moves the entry with its
+// hand-set values and deletes the old key last. A failure anywhere (a
+// refused create, a failed write, an old key that holds a subkey, a change
+// of letter case alone) is reported with the system's text and what was
+// kept; the dialog stays open.
+TEST_F(SettingTest, OkSavesAllOrNothingAndReportsAFailure) {
+    const std::string kept = "\n\nThe registry was not changed.";
+    const std::string rename = "Could not rename CashDrawer\\NVCD1 to ";
     const struct {
+        void (frmMain::*command)();
         const char* name;
-        const char* failing;  // value whose writes fail
-        bool old_kept;
-        const char* selected;  // node the rebuilt tree selects
+        void (*spoil)(fakes::FakeRegistry&);  // just before OK
+        std::string message;                  // "": saved
     } cases[] = {
-        {"Front", nullptr, false, "Front"},
-        {"nvcd1", nullptr, true, "NVCD1"},  // one key under both spellings
-        {"NVCD1", nullptr, true, "NVCD1"},
-        {"Front", "CD_Port", true, "Front"},  // the last two: their failures stay set
-        {"Front", "Timeout", true, "Front"},
+        {&frmMain::DeviceProperty, "Front", nullptr, ""},
+        {&frmMain::DeviceProperty, "NVCD1", nullptr, ""},
+        {&frmMain::AddNewDevice, "NVCD2", nullptr, ""},
+        {&frmMain::DeviceProperty, "nvcd1", nullptr, rename + "nvcd1 : Registry key names ignore letter case." + kept},
+        {&frmMain::DeviceProperty, "Front", [](fakes::FakeRegistry& r) { r.PutKey(kNvcd1 + "\\Sub"); },
+         rename + "Front : Access is denied." + kept},
+        {&frmMain::AddNewDevice, "NVCD2", [](fakes::FakeRegistry& r) { r.FailCreateKey(kRegAccessDenied); },
+         "Could not write CashDrawer\\NVCD2 : Access is denied." + kept},
+        {&frmMain::DeviceProperty, "NVCD1", [](fakes::FakeRegistry& r) { r.FailWritesOf("Timeout", kRegAccessDenied); },
+         "Could not write CashDrawer\\NVCD1 : Access is denied." + kept},
+        {&frmMain::DeviceProperty, "NVCD1", [](fakes::FakeRegistry& r) { r.FailWritesAfter(3); },
+         "Could not write CashDrawer\\NVCD1 : Access is denied.\n\nCashDrawer\\NVCD1 may hold part of the new "
+         "settings."},
     };
     const std::vector<uint8_t> port = {0x80, 0x02, 0, 0};
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.name) + (c.failing ? " failing " + std::string(c.failing) : ""));
+        const bool create = c.command == &frmMain::AddNewDevice;
+        SCOPED_TRACE(std::string(create ? "create " : "property ") + c.name + " " + c.message);
         frmMain& f = LoadWithBenchDevice();
         registry.PutValue(kNvcd1, "CD_Port", kRegDword, port);
-        if (c.failing) registry.FailWritesOf(c.failing, kRegAccessDenied);
+        shell.boxes.clear();
+        std::string before;
         OnDialog([&](frmSetting& d) {
+            if (create) Pick(d, 1);
             Type(d, &frmSetting::txtDeviceName, c.name);
+            if (c.spoil) c.spoil(registry);
+            before = registry.Dump();
             d.btnOK_Click();
+            EXPECT_EQ(d.Form.Visible(), !c.message.empty());
+            if (d.Form.Visible()) d.btnCancel_Click();
         });
-        f.DeviceProperty();
+        (f.*c.command)();
         const std::string moved = modRegistry::DeviceKeyPath("CashDrawer", c.name);
-        EXPECT_EQ(Written(c.name).PulseOnTime, 150);
-        EXPECT_EQ(registry.Find(moved, "DeviceName")->data, fakes::Bytes(std::string(c.name) + '\0'));
-        const bool copied = c.failing == nullptr;
-        ASSERT_EQ(registry.Find(moved, "CD_Port") != nullptr, copied);
-        if (copied) {
-            EXPECT_EQ(registry.Find(moved, "CD_Port")->data, port);
+        if (c.message.empty()) {
+            EXPECT_TRUE(shell.boxes.empty());
+            EXPECT_EQ(Written(c.name).PulseOnTime, 150);
+            EXPECT_EQ(registry.Find(moved, "DeviceName")->data, fakes::Bytes(std::string(c.name) + '\0'));
+            // The hand-set value goes with the entry; a new entry has none.
+            ASSERT_EQ(registry.Find(moved, "CD_Port") != nullptr, !create);
+            if (!create) {
+                EXPECT_EQ(registry.Find(moved, "CD_Port")->data, port);
+            }
+            EXPECT_EQ(registry.HasKey(kNvcd1), std::string(c.name) != "Front");
+            EXPECT_EQ(f.TreeView1.SelectedItem(), Node(c.name, "CashDrawer"));
+        } else {
+            ASSERT_EQ(shell.boxes.size(), 1u);
+            EXPECT_EQ(shell.boxes[0].text, c.message);
+            EXPECT_EQ(shell.boxes[0].style, mb::kOk | mb::kIconExclamation);
+            EXPECT_EQ(shell.boxes[0].caption, "Information");
+            if (c.message.find(kept) != std::string::npos) {
+                EXPECT_EQ(registry.Dump(), before);
+            }
+            EXPECT_TRUE(registry.HasKey(kNvcd1));
         }
-        EXPECT_EQ(registry.HasKey(kNvcd1), c.old_kept);
-        EXPECT_EQ(f.TreeView1.SelectedItem(), Node(c.selected, "CashDrawer"));
-        for (const char* key : {"Front", "NVCD1"})
+        registry.FailCreateKey(0);
+        registry.FailWritesAfter(-1);
+        registry.FailWritesOf("Timeout", kRegSuccess);
+        for (const char* key : {"NVCD1\\Sub", "Front", "NVCD1", "NVCD2"})
             modRegistry::DeleteRegKey(platform(), std::string(kOposRoot) + "\\CashDrawer", key);
     }
 }
 
 // OK under the name of another existing entry (in any letter case) asks
-// first; only Yes writes over it (and, in property mode, moves the entry).
+// first; only Yes writes over it (and, in property mode, moves the entry),
+// leaving nothing of the entry it replaces.
 TEST_F(SettingTest, WritingOverAnotherEntryNeedsTheUsersYes) {
     const struct {
         void (frmMain::*command)();
@@ -426,6 +462,8 @@ TEST_F(SettingTest, WritingOverAnotherEntryNeedsTheUsersYes) {
         frmMain& f = LoadWithBenchDevice();
         AddDevice("CashDrawer", "Front", "Other.CashDrawer");
         registry.PutDword(front, "PulseOnTime", 77);
+        registry.PutDword(front, "CS_Status", 0x301);  // hand-set on Front only
+        registry.PutDword(kNvcd1, "CD_Port", 0x280);   // hand-set on NVCD1 only
         shell.boxes.clear();
         shell.answers = {c.answer};
         const size_t writes = registry.writes().size();
@@ -442,25 +480,37 @@ TEST_F(SettingTest, WritingOverAnotherEntryNeedsTheUsersYes) {
                   std::string("A device named ") + c.name + " already exists.\n\nDo you want to replace its settings ?");
         EXPECT_EQ(shell.boxes[0].style, mb::kYesNo | mb::kIconExclamation | mb::kDefaultButton2);
         EXPECT_EQ(shell.boxes[0].caption, "Information");
-        EXPECT_EQ(registry.writes().size(), writes + (c.answer == mb::kIdYes ? 12 : 0));
+        EXPECT_EQ(registry.writes().size(), writes + (c.answer != mb::kIdYes ? 0 : create ? 12 : 13));
         EXPECT_EQ(Written("Front").PulseOnTime, c.answer == mb::kIdYes ? 150 : 77);
         EXPECT_EQ(registry.HasKey(kNvcd1), create || c.answer == mb::kIdNo);
+        // Yes leaves exactly the written entry: the record, and in property
+        // mode the renamed entry's hand-set values; nothing of Front's own.
+        if (c.answer == mb::kIdYes) {
+            EXPECT_EQ(registry.ValueNames(front).size(), create ? 12u : 13u);
+            EXPECT_EQ(registry.Find(front, "CS_Status"), nullptr);
+            EXPECT_EQ(registry.Find(front, "CD_Port") != nullptr, !create);
+        } else {
+            EXPECT_NE(registry.Find(front, "CS_Status"), nullptr);
+        }
         modRegistry::DeleteRegKey(platform(), std::string(kOposRoot) + "\\CashDrawer", "Front");
         modRegistry::DeleteRegKey(platform(), std::string(kOposRoot) + "\\CashDrawer", "NVCD1");
     }
 }
 
-// A name the store would not take as a key name: OK says why, writes
-// nothing and keeps the dialog shown; in property mode the old entry stays.
+// A name the store would not take as a key name, or one typed with
+// characters the code page lacks: OK says why, writes nothing and keeps the
+// dialog shown; in property mode the old entry stays.
 TEST_F(SettingTest, RefusedNamesKeepTheDialogOpenAndWriteNothing) {
     const struct {
         std::string name;
         const char* message;  // nullptr: accepted
+        bool exact;           // false: typed with characters the code page lacks
     } cases[] = {
-        {"", "Please Enter Device Name !"},
-        {"A\\B", "Device Name cannot contain \"\\\" !"},
-        {std::string(256, 'x'), "Device Name cannot be longer than 255 characters !"},
-        {std::string(255, 'y'), nullptr},  // last: it is written (and renames in property mode)
+        {"", "Please Enter Device Name !", true},
+        {"A\\B", "Device Name cannot contain \"\\\" !", true},
+        {std::string(256, 'x'), "Device Name cannot be longer than 255 characters !", true},
+        {"Caja ?", "Device Name cannot contain characters outside the system code page !", false},
+        {std::string(255, 'y'), nullptr, true},  // last: it is written (and renames in property mode)
     };
     frmMain& f = LoadWithBenchDevice();
     for (void (frmMain::*command)() : {&frmMain::AddNewDevice, &frmMain::DeviceProperty}) {
@@ -471,7 +521,7 @@ TEST_F(SettingTest, RefusedNamesKeepTheDialogOpenAndWriteNothing) {
             const size_t writes = registry.writes().size();
             OnDialog([&](frmSetting& d) {
                 if (command == &frmMain::AddNewDevice) Pick(d, 1);
-                Type(d, &frmSetting::txtDeviceName, c.name);
+                Type(d, &frmSetting::txtDeviceName, c.name, c.exact);
                 d.btnOK_Click();
                 EXPECT_EQ(d.Form.Visible(), c.message != nullptr);
                 if (d.Form.Visible()) d.btnCancel_Click();

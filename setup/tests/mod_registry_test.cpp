@@ -12,17 +12,18 @@ namespace {
 
 using fakes::Bytes;
 using fakes::FakeRegistry;
-using modRegistry::CopyMissingValues;
 using modRegistry::DeleteRegKey;
 using modRegistry::DeviceKeyExists;
 using modRegistry::QueryDeviceValue;
 using modRegistry::ReadDeviceRecord;
+using modRegistry::SaveDeviceRecord;
 using modRegistry::SetDeviceDword;
 using modRegistry::SetDeviceString;
 using modRegistry::WriteDeviceRecord;
 
 const std::string kClassKey = "SOFTWARE\\OLEforRetail\\ServiceOPOS\\CashDrawer";
 const std::string kDeviceKey = kClassKey + "\\NVCD1";
+const std::string kFrontKey = kClassKey + "\\Front";
 
 std::vector<uint8_t> Sz(const std::string& s) {
     std::vector<uint8_t> b = Bytes(s);
@@ -127,18 +128,49 @@ TEST_F(ModRegistry, WritingANewDeviceCreatesTheClassAndDeviceKeys) {
     EXPECT_EQ(registry.ValueNames(kDeviceKey).size(), 12u);
 }
 
-TEST_F(ModRegistry, AFailedWriteDoesNotStopTheLaterOnesAndTheLastDecidesTheResult) {
-    registry.FailWritesOf("Description", kRegAccessDenied);
-    EXPECT_EQ(WriteDeviceRecord(p, SampleRecord()), kRegSuccess);
-    EXPECT_EQ(registry.writes().size(), 12u);
-    EXPECT_EQ(registry.Find(kDeviceKey, "Description"), nullptr);
-    ASSERT_NE(registry.Find(kDeviceKey, "Timeout"), nullptr);
-
-    FakeRegistry other;
-    other.FailWritesOf("TIMEOUT", kRegAccessDenied);
-    StorePlatform q{&other, nullptr, &folder};
-    EXPECT_EQ(WriteDeviceRecord(q, SampleRecord()), kRegAccessDenied);
-    EXPECT_EQ(other.ValueNames(kDeviceKey).size(), 11u);
+// A failed write stops the record there and undoes it: a key the write
+// made is deleted again (its class key too), an existing key gets back the
+// values it had. When undoing fails too, the result says so.
+TEST_F(ModRegistry, AFailedWriteStopsAndLeavesTheRegistryAsItWas) {
+    const struct {
+        bool existing;        // NVCD1 holds an older record and a hand-set value
+        const char* failing;  // value whose writes fail, or nullptr
+        int writes_left;      // successful writes before all fail, or -1
+        size_t writes;        // SetValue calls, undoing included
+        bool restored;
+    } cases[] = {
+        {false, "Description", -1, 2, true},
+        {false, "Timeout", -1, 12, true},
+        {true, "Timeout", -1, 12 + 11, true},
+        {true, nullptr, 3, 4 + 3, false},  // the undo fails as well
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.existing ? "existing " : "new ") + (c.failing ? c.failing : "after 3"));
+        FakeRegistry r;
+        StorePlatform q{&r, nullptr, &folder};
+        r.PutKey(kOposRoot);
+        if (c.existing) {
+            CashDrawerDevice older = SampleRecord();
+            older.PulseOnTime = 50;
+            older.Master = "Old model";
+            ASSERT_EQ(WriteDeviceRecord(q, older), kRegSuccess);
+            r.PutDword(kDeviceKey, "CD_Port", 0x280);
+        }
+        const std::string before = r.Dump();
+        const size_t writes_before = r.writes().size();
+        if (c.failing) r.FailWritesOf(c.failing, kRegAccessDenied);
+        r.FailWritesAfter(c.writes_left);
+        CashDrawerDevice changed = SampleRecord();
+        changed.Master = "New model";
+        const modRegistry::SaveResult saved = SaveDeviceRecord(q, changed, "", false);
+        EXPECT_EQ(saved.result, kRegAccessDenied);
+        EXPECT_EQ(saved.restored, c.restored);
+        EXPECT_EQ(r.writes().size() - writes_before, c.writes);
+        if (c.restored) {
+            EXPECT_EQ(r.Dump(), before);
+        }
+        EXPECT_EQ(r.open_keys(), 0u);
+    }
 }
 
 TEST_F(ModRegistry, AKeyThatCannotBeCreatedGivesItsResult) {
@@ -286,9 +318,20 @@ TEST_F(ModRegistry, AnUnknownWantedTypeOrABadNameReadsNothing) {
     EXPECT_EQ(text, "");
 }
 
-TEST_F(ModRegistry, ReadingAMissingDeviceMakesItsKey) {
-    EXPECT_EQ(Text("Description"), "");
-    EXPECT_TRUE(registry.HasKey(kDeviceKey));
+// Reads open keys for reading only, and a deletion opens the parent that
+// way: a missing device (or class) stays missing.
+TEST_F(ModRegistry, ReadingOrDeletingAMissingDeviceMakesNoKey) {
+    int32_t rc = -1;
+    EXPECT_EQ(Text("Description", &rc), "");
+    EXPECT_EQ(rc, kRegFileNotFound);
+    EXPECT_EQ(Number("MasterValue", 9, &rc), 9);
+    EXPECT_EQ(rc, kRegFileNotFound);
+    CashDrawerDevice read = Junk();
+    EXPECT_EQ(ReadDeviceRecord(p, "CashDrawer", "NVCD1", &read), kRegFileNotFound);
+    EXPECT_EQ(read, (CashDrawerDevice{"CashDrawer", "", "", "NVCD1", "", "", 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(DeleteRegKey(p, kClassKey, "NVCD1"), kRegFileNotFound);
+    EXPECT_FALSE(registry.HasKey(kOposRoot));
+    EXPECT_TRUE(registry.writes().empty());
 }
 
 // --- SetDeviceString / SetDeviceDword -------------------------------------
@@ -334,33 +377,104 @@ TEST_F(ModRegistry, DeleteRefusesNamesThatWouldReachAnotherKey) {
     EXPECT_TRUE(registry.HasKey(kClassKey + "\\NVCD2\\Sub"));
 }
 
-// --- CopyMissingValues, DeviceKeyExists ------------------------------------
+// --- SaveDeviceRecord: moves and replacements ------------------------------
 
-// Values the target lacks arrive with their type and exact bytes (a text
-// without terminator, an empty binary); values it has are left alone.
-TEST_F(ModRegistry, CopyBringsOnlyMissingValuesWithTheirExactBytes) {
-    const std::string front = kClassKey + "\\Front";
+// A rename carries every value of the old key that the record does not
+// (type and exact bytes: a text without terminator, an empty binary); the
+// record's own values win; the old key goes. Only then does DeviceKeyExists
+// see the new name.
+TEST_F(ModRegistry, MovingCarriesTheHandSetValuesWithTheirExactBytes) {
+    const std::string& front = kFrontKey;
     const std::vector<uint8_t> unterminated = Bytes("abc");
-    registry.PutValue(kDeviceKey, "", kRegSz, Sz("Norvane.CashDrawer"));
+    registry.PutValue(kDeviceKey, "", kRegSz, Sz("Old.ProgID"));
     registry.PutValue(kDeviceKey, "CD_Port", kRegDword, Dw(0x280));
     registry.PutValue(kDeviceKey, "Note", kRegSz, unterminated);
     registry.PutValue(kDeviceKey, "Blob", kRegBinary, {});
-    registry.PutValue(front, "", kRegSz, Sz("Kept"));
-    EXPECT_FALSE(DeviceKeyExists(p, "CashDrawer", "Back"));
-    EXPECT_EQ(CopyMissingValues(p, "CashDrawer", "nvcd1", "Front"), kRegSuccess);
-    EXPECT_EQ(registry.ValueNames(front), (std::vector<std::string>{"", "Blob", "CD_Port", "Note"}));
-    EXPECT_EQ(registry.Find(front, "")->data, Sz("Kept"));
+    EXPECT_FALSE(DeviceKeyExists(p, "CashDrawer", "Front"));
+    CashDrawerDevice moved = SampleRecord();
+    moved.DeviceName = "Front";
+    const modRegistry::SaveResult saved = SaveDeviceRecord(p, moved, "nvcd1", false);
+    EXPECT_EQ(saved.result, kRegSuccess);
+    EXPECT_TRUE(saved.restored);
+    EXPECT_FALSE(registry.HasKey(kDeviceKey));
+    EXPECT_EQ(registry.ValueNames(front).size(), 15u);
+    EXPECT_EQ(registry.Find(front, "")->data, Sz("Norvane.CashDrawer"));
     EXPECT_EQ(registry.Find(front, "CD_Port")->data, Dw(0x280));
     EXPECT_EQ(registry.Find(front, "Note")->data, unterminated);
     EXPECT_EQ(registry.Find(front, "Blob")->type, kRegBinary);
     EXPECT_TRUE(registry.Find(front, "Blob")->data.empty());
     EXPECT_TRUE(DeviceKeyExists(p, "CashDrawer", "FRONT"));
-
-    registry.FailWritesOf("Extra", kRegAccessDenied);
-    registry.PutDword(kDeviceKey, "Extra", 1);
-    EXPECT_EQ(CopyMissingValues(p, "CashDrawer", "NVCD1", "Front"), kRegAccessDenied);
-    EXPECT_EQ(CopyMissingValues(p, "CashDrawer", "Gone", "Front"), kRegFileNotFound);
     EXPECT_FALSE(DeviceKeyExists(p, "CashDrawer", "A\\B"));
+}
+
+// Writing over another entry (replace) leaves exactly the written entry:
+// after a move, what a move to a free name leaves; after a create, the
+// twelve values. A step that fails, or a name that cannot be read, leaves
+// both entries as they were.
+TEST_F(ModRegistry, ReplacingAnotherEntryLeavesExactlyTheWrittenOne) {
+    const std::string& front = kFrontKey;
+    const struct {
+        const char* label;
+        const char* from;  // "" for a create
+        void (*spoil)(FakeRegistry&);
+        int32_t result;
+    } cases[] = {
+        {"move", "NVCD1", [](FakeRegistry&) {}, kRegSuccess},
+        {"create", "", [](FakeRegistry&) {}, kRegSuccess},
+        {"old key has a subkey", "NVCD1", [](FakeRegistry& r) { r.PutKey(kDeviceKey + "\\Sub"); }, kRegAccessDenied},
+        {"a removal fails", "NVCD1", [](FakeRegistry& r) { r.FailWritesOf("CS_Status", kRegAccessDenied); },
+         kRegAccessDenied},
+        {"a write fails", "", [](FakeRegistry& r) { r.FailWritesOf("Timeout", kRegAccessDenied); }, kRegAccessDenied},
+        {"unreadable old value", "NVCD1", [](FakeRegistry& r) { r.PutForeignValue(kDeviceKey, "x"); },
+         kRegNoUnicodeTranslation},
+        {"unreadable other value", "", [](FakeRegistry& r) { r.PutForeignValue(kFrontKey, "x"); },
+         kRegNoUnicodeTranslation},
+    };
+    CashDrawerDevice renamed = SampleRecord();
+    renamed.DeviceName = "Front";
+    renamed.PulseOnTime = 120;
+    // What the same move leaves when no other entry is in the way.
+    auto hand_set = [](FakeRegistry& r) {
+        r.PutDword(kDeviceKey, "CD_Port", 0x280);
+        r.PutDword(kDeviceKey, "CD_Fire", 0x281);
+        r.PutDword(kDeviceKey, "CS_Port", 0x282);
+    };
+    FakeRegistry free_name;
+    StorePlatform q{&free_name, nullptr, &folder};
+    ASSERT_EQ(WriteDeviceRecord(q, SampleRecord()), kRegSuccess);
+    hand_set(free_name);
+    ASSERT_EQ(SaveDeviceRecord(q, renamed, "NVCD1", false).result, kRegSuccess);
+
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        FakeRegistry r;
+        StorePlatform s{&r, nullptr, &folder};
+        ASSERT_EQ(WriteDeviceRecord(s, SampleRecord()), kRegSuccess);
+        hand_set(r);
+        CashDrawerDevice other = SampleRecord();
+        other.DeviceName = "Front";
+        other.SOProgID = "Other.CashDrawer";
+        ASSERT_EQ(WriteDeviceRecord(s, other), kRegSuccess);
+        r.PutDword(front, "CD_Port", 0x300);
+        r.PutDword(front, "CS_Status", 0x301);
+        r.PutDword(front, "CD_Phase", 1);
+        c.spoil(r);
+        const std::string before = r.Dump();
+
+        const modRegistry::SaveResult saved = SaveDeviceRecord(s, renamed, c.from, true);
+        EXPECT_EQ(saved.result, c.result);
+        EXPECT_TRUE(saved.restored);
+        if (c.result != kRegSuccess) {
+            EXPECT_EQ(r.Dump(), before);
+        } else if (*c.from != '\0') {
+            EXPECT_EQ(r.Dump(kClassKey), free_name.Dump(kClassKey));
+        } else {
+            EXPECT_EQ(r.ValueNames(front).size(), 12u);
+            EXPECT_EQ(r.Find(front, "PulseOnTime")->data, Dw(120));
+            EXPECT_TRUE(r.HasKey(kDeviceKey));
+        }
+        EXPECT_EQ(r.open_keys(), 0u);
+    }
 }
 
 }  // namespace

@@ -272,9 +272,14 @@ ControlModel* ControlBinder::TakeInput(HWND hwnd, UINT code) {
     if (it == by_window_.end()) return nullptr;
     const Binding& b = bindings_[it->second];
     switch (b.kind) {
-    case ControlKind::TextBox:
-        static_cast<TextBox*>(b.model)->CaptionFromUser(WindowText(hwnd));
+    case ControlKind::TextBox: {
+        // The box is a UTF-16 window: the model learns when the code page
+        // cannot hold what was typed.
+        bool exact = true;
+        const std::string text = WindowText(hwnd, &exact);
+        static_cast<TextBox*>(b.model)->CaptionFromUser(text, exact);
         break;
+    }
     case ControlKind::ComboBox: {
         auto* combo = static_cast<ListModel*>(b.model);
         const int sel = static_cast<int>(SendMessageW(hwnd, CB_GETCURSEL, 0, 0));

@@ -1,5 +1,6 @@
 #include "win32_shell.h"
 
+#include "system_text.h"
 #include "win32_util.h"
 
 namespace trellup::win32 {
@@ -45,6 +46,8 @@ const MenuItem* Win32Shell::PopupMenu(const MenuModel& menu, int x, int y) {
     auto it = chosen.find(cmd);
     return it == chosen.end() ? nullptr : it->second;
 }
+
+std::string Win32Shell::ErrorText(int32_t code) { return SystemErrorText(code); }
 
 void Win32Shell::ShowSettingDialog() {
     if (show_setting_) show_setting_();

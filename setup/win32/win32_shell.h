@@ -29,6 +29,7 @@ public:
     int MsgBox(const std::string& text, int style, const std::string& caption) override;
     void Beep() override;
     const MenuItem* PopupMenu(const MenuModel& menu, int x, int y) override;
+    std::string ErrorText(int32_t code) override;
     void ShowSettingDialog() override;
 
     HWND owner() const { return owner_; }

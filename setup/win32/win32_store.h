@@ -1,5 +1,6 @@
 // The store's platform on Windows: the ANSI registry calls under
-// HKEY_LOCAL_MACHINE (in the view of the running build), the ANSI profile
+// HKEY_LOCAL_MACHINE (in the view of the running build; names are listed
+// through the UTF-16 calls and converted exactly), the ANSI profile
 // functions and the running program's folder.
 #pragma once
 
@@ -11,6 +12,7 @@ class Win32Registry : public IRegistry {
 public:
     int32_t CreateKey(const char* path, Key* key) override;
     int32_t SetValue(Key key, const char* name, uint32_t type, const void* data, uint32_t size) override;
+    int32_t DeleteValue(Key key, const char* name) override;
     int32_t QueryValue(Key key, const char* name, uint32_t* type, void* data, uint32_t* size) override;
     int32_t OpenKey(const char* path, Key* key) override;
     int32_t EnumKey(Key key, uint32_t index, char* name, uint32_t size) override;

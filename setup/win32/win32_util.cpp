@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "system_text.h"
+
 namespace trellup::win32 {
 
 std::wstring Wide(const std::string& text) {
@@ -24,10 +26,14 @@ std::string Narrow(const wchar_t* text, int length) {
 
 std::string Narrow(const std::wstring& text) { return Narrow(text.c_str(), static_cast<int>(text.size())); }
 
-std::string WindowText(HWND hwnd) {
+std::string WindowText(HWND hwnd, bool* exact) {
     const int n = GetWindowTextLengthW(hwnd);
     std::vector<wchar_t> buffer(static_cast<size_t>(n) + 1);
     const int got = GetWindowTextW(hwnd, buffer.data(), n + 1);
+    if (exact != nullptr) {
+        std::string checked;
+        *exact = AnsiFromWide(buffer.data(), static_cast<size_t>(got > 0 ? got : 0), &checked);
+    }
     return Narrow(buffer.data(), got);
 }
 

@@ -16,8 +16,9 @@ std::wstring Wide(const std::string& text);
 std::string Narrow(const wchar_t* text, int length = -1);
 std::string Narrow(const std::wstring& text);
 
-// The window's text, in the ANSI code page.
-std::string WindowText(HWND hwnd);
+// The window's text, in the ANSI code page. *exact (when given) tells
+// whether the code page holds every character of it.
+std::string WindowText(HWND hwnd, bool* exact = nullptr);
 
 template <typename T, BOOL(WINAPI* Free)(T)>
 class UniqueGdi {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <functional>
 #include <iterator>
 
 namespace trellup::fakes {
@@ -31,6 +32,10 @@ bool Split(const std::string& path, std::vector<std::string>* parts) {
 }
 
 bool IsStringType(uint32_t type) { return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz; }
+
+// Map keys of names the code page cannot hold: no name that a caller passes
+// (split at backslashes, lower-cased) starts with this byte.
+constexpr char kForeign = '\x01';
 }  // namespace
 
 struct FakeRegistry::Node {
@@ -73,34 +78,49 @@ FakeRegistry::Node* FakeRegistry::Walk(Node* from, const std::string& path, bool
 
 FakeRegistry::Node* FakeRegistry::Resolve(Key key) const {
     auto it = handles_.find(key);
-    return it == handles_.end() ? nullptr : it->second.first.get();
+    return it == handles_.end() ? nullptr : it->second.node.get();
+}
+
+int32_t FakeRegistry::Open(const char* path, bool create, Key* key) {
+    *key = 0;
+    if (std::strchr(path, kForeign) != nullptr) return kRegFileNotFound;
+    int32_t rc;
+    Node* node = Walk(root_.get(), path, create, &rc);
+    if (node == nullptr) return rc;
+    // Hold the node itself: a handle keeps its key object alive after deletion.
+    std::shared_ptr<Node> held = node == root_.get() ? root_ : node->parent->children.at(Lower(node->name));
+    *key = next_handle_++;
+    handles_.emplace(*key, Handle{held, std::string(path), create});
+    return kRegSuccess;
+}
+
+int32_t FakeRegistry::CountWrite() {
+    if (writes_left_ == 0) return kRegAccessDenied;
+    if (writes_left_ > 0) --writes_left_;
+    return kRegSuccess;
 }
 
 int32_t FakeRegistry::CreateKey(const char* path, Key* key) {
     *key = 0;
     if (create_failure_ != 0) return create_failure_;
-    int32_t rc;
-    Node* node = Walk(root_.get(), path, true, &rc);
-    if (node == nullptr) return rc;
-    // Hold the node itself: a handle keeps its key object alive after deletion.
-    std::shared_ptr<Node> held = node == root_.get() ? root_ : node->parent->children.at(Lower(node->name));
-    *key = next_handle_++;
-    handles_.emplace(*key, std::make_pair(held, std::string(path)));
-    return kRegSuccess;
+    return Open(path, true, key);
 }
 
 int32_t FakeRegistry::SetValue(Key key, const char* name, uint32_t type, const void* data, uint32_t size) {
     Node* node = Resolve(key);
     if (node == nullptr) return 6;  // ERROR_INVALID_HANDLE
-    Write w{handles_.at(key).second, name, type,
+    const Handle& h = handles_.at(key);
+    Write w{h.path, name, type,
             std::vector<uint8_t>(static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size),
             kRegSuccess};
     auto failure = write_failures_.find(Lower(name));
-    if (node->deleted) {
+    if (!h.writable) {
+        w.result = kRegAccessDenied;
+    } else if (node->deleted) {
         w.result = kRegKeyDeleted;
     } else if (failure != write_failures_.end()) {
         w.result = failure->second;
-    } else {
+    } else if ((w.result = CountWrite()) == kRegSuccess) {
         Value& v = node->values[Lower(name)];
         if (v.name.empty()) v.name = name;
         v.type = type;
@@ -108,6 +128,20 @@ int32_t FakeRegistry::SetValue(Key key, const char* name, uint32_t type, const v
     }
     writes_.push_back(w);
     return w.result;
+}
+
+int32_t FakeRegistry::DeleteValue(Key key, const char* name) {
+    Node* node = Resolve(key);
+    if (node == nullptr) return 6;
+    if (!handles_.at(key).writable) return kRegAccessDenied;
+    if (node->deleted) return kRegKeyDeleted;
+    auto failure = write_failures_.find(Lower(name));
+    if (failure != write_failures_.end()) return failure->second;
+    auto it = node->values.find(Lower(name));
+    if (it == node->values.end()) return kRegFileNotFound;
+    if (const int32_t rc = CountWrite()) return rc;
+    node->values.erase(it);
+    return kRegSuccess;
 }
 
 int32_t FakeRegistry::QueryValue(Key key, const char* name, uint32_t* type, void* data, uint32_t* size) {
@@ -138,13 +172,7 @@ int32_t FakeRegistry::QueryValue(Key key, const char* name, uint32_t* type, void
 int32_t FakeRegistry::OpenKey(const char* path, Key* key) {
     *key = 0;
     if (open_failures_.count(Lower(path)) != 0) return kRegAccessDenied;
-    int32_t rc;
-    Node* node = Walk(root_.get(), path, false, &rc);
-    if (node == nullptr) return rc;
-    std::shared_ptr<Node> held = node == root_.get() ? root_ : node->parent->children.at(Lower(node->name));
-    *key = next_handle_++;
-    handles_.emplace(*key, std::make_pair(held, std::string(path)));
-    return kRegSuccess;
+    return Open(path, false, key);
 }
 
 int32_t FakeRegistry::EnumKey(Key key, uint32_t index, char* name, uint32_t size) {
@@ -155,6 +183,7 @@ int32_t FakeRegistry::EnumKey(Key key, uint32_t index, char* name, uint32_t size
     auto it = node->children.begin();
     std::advance(it, index);
     const std::string& n = it->second->name;
+    if (it->first[0] == kForeign) return kRegNoUnicodeTranslation;
     if (n.size() + 1 > size) return kRegMoreData;
     std::memcpy(name, n.c_str(), n.size() + 1);
     return kRegSuccess;
@@ -168,6 +197,7 @@ int32_t FakeRegistry::EnumValue(Key key, uint32_t index, char* name, uint32_t* s
     auto it = node->values.begin();
     std::advance(it, index);
     const std::string& n = it->second.name;
+    if (it->first[0] == kForeign) return kRegNoUnicodeTranslation;
     if (n.size() + 1 > *size) return kRegMoreData;
     std::memcpy(name, n.c_str(), n.size() + 1);
     *size = static_cast<uint32_t>(n.size());
@@ -240,8 +270,50 @@ std::vector<std::string> FakeRegistry::ValueNames(const std::string& path) const
     return names;
 }
 
+void FakeRegistry::PutForeignKey(const std::string& path, const std::string& label) {
+    int32_t rc;
+    Node* node = Walk(root_.get(), path, true, &rc);
+    auto child = std::make_shared<Node>();
+    child->name = kForeign + label;
+    child->parent = node;
+    node->children.emplace(Lower(child->name), child);
+}
+
+void FakeRegistry::PutForeignValue(const std::string& path, const std::string& label) {
+    int32_t rc;
+    Node* node = Walk(root_.get(), path, true, &rc);
+    Value& v = node->values[Lower(kForeign + label)];
+    v.name = kForeign + label;
+    v.type = kRegDword;
+    v.data = {1, 0, 0, 0};
+}
+
+std::string FakeRegistry::Dump(const std::string& path) const {
+    int32_t rc;
+    const Node* start = Walk(root_.get(), path, false, &rc);
+    std::string out;
+    if (start == nullptr) return out;
+    std::function<void(const Node*, const std::string&)> dump = [&](const Node* node, const std::string& at) {
+        out += at + "\n";
+        for (const auto& [lower, v] : node->values) {
+            out += at + " : \"" + v.name + "\" " + std::to_string(v.type) + " [";
+            for (uint8_t b : v.data) out += std::to_string(b) + " ";
+            out += "]\n";
+        }
+        for (const auto& [lower, child] : node->children) dump(child.get(), at + "\\" + child->name);
+    };
+    dump(start, path);
+    return out;
+}
+
 void FakeRegistry::FailOpenOf(const std::string& path) { open_failures_.insert(Lower(path)); }
 
-void FakeRegistry::FailWritesOf(const std::string& name, int32_t result) { write_failures_[Lower(name)] = result; }
+void FakeRegistry::FailWritesOf(const std::string& name, int32_t result) {
+    if (result == kRegSuccess) {
+        write_failures_.erase(Lower(name));
+    } else {
+        write_failures_[Lower(name)] = result;
+    }
+}
 
 }  // namespace trellup::fakes

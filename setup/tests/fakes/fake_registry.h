@@ -1,11 +1,14 @@
 // An in-memory registry below HKEY_LOCAL_MACHINE that keeps the rules of the
 // ANSI calls the store relies on: key and value names match without regard to
-// case; values keep their type and exact bytes; a query larger than its
-// buffer fails with kRegMoreData (and scribbles over the buffer it was given,
-// so a caller that trusts it is caught); a string value without terminator
-// gets one appended when there is room; a key with subkeys is not deleted;
-// handles of deleted keys fail with kRegKeyDeleted; subkeys enumerate in
-// case-blind alphabetical order, as the registry lists them. Records every write.
+// case; only CreateKey makes keys; a key opened with OpenKey is read-only
+// (writes through it fail with kRegAccessDenied); values keep their type and
+// exact bytes; a query larger than its buffer fails with kRegMoreData (and
+// scribbles over the buffer it was given, so a caller that trusts it is
+// caught); a string value without terminator gets one appended when there is
+// room; a key with subkeys is not deleted; handles of deleted keys fail with
+// kRegKeyDeleted; subkeys enumerate in case-blind alphabetical order, as the
+// registry lists them; a name the code page cannot hold enumerates as
+// kRegNoUnicodeTranslation and no path reaches it. Records every write.
 #pragma once
 
 #include <cstdint>
@@ -39,6 +42,7 @@ public:
 
     int32_t CreateKey(const char* path, Key* key) override;
     int32_t SetValue(Key key, const char* name, uint32_t type, const void* data, uint32_t size) override;
+    int32_t DeleteValue(Key key, const char* name) override;
     int32_t QueryValue(Key key, const char* name, uint32_t* type, void* data, uint32_t* size) override;
     int32_t OpenKey(const char* path, Key* key) override;
     int32_t EnumKey(Key key, uint32_t index, char* name, uint32_t size) override;
@@ -55,9 +59,22 @@ public:
     bool HasKey(const std::string& path) const;
     const Value* Find(const std::string& path, const std::string& name) const;
     std::vector<std::string> ValueNames(const std::string& path) const;
+    // A subkey of `path`, or a value of it, whose name has characters the
+    // ANSI code page lacks: listed (as unreadable), never reached by a name.
+    // `label` only tells several apart and orders them among the others.
+    void PutForeignKey(const std::string& path, const std::string& label);
+    void PutForeignValue(const std::string& path, const std::string& label);
+    // Every key and value below `path` ("" all), one line each, in
+    // enumeration order: to compare the whole registry before and after.
+    std::string Dump(const std::string& path = "") const;
 
-    // Every SetValue whose name matches (any case) fails with `result`.
+    // Every SetValue and DeleteValue whose name matches (any case) fails
+    // with `result` (0 turns that off).
     void FailWritesOf(const std::string& name, int32_t result);
+    // After `count` more successful SetValue and DeleteValue calls, every
+    // further one fails with kRegAccessDenied (a disk or quota gone full);
+    // -1 turns that off.
+    void FailWritesAfter(int count) { writes_left_ = count; }
     // Opening the key at `path` (any case) for reading fails with
     // kRegAccessDenied.
     void FailOpenOf(const std::string& path);
@@ -74,7 +91,16 @@ private:
     Node* Resolve(Key key) const;
 
     std::shared_ptr<Node> root_;
-    std::map<Key, std::pair<std::shared_ptr<Node>, std::string>> handles_;
+    struct Handle {
+        std::shared_ptr<Node> node;
+        std::string path;  // as opened
+        bool writable;     // made by CreateKey
+    };
+    int32_t Open(const char* path, bool create, Key* key);
+    int32_t CountWrite();
+
+    std::map<Key, Handle> handles_;
+    int writes_left_ = -1;  // -1: no limit
     Key next_handle_ = 0x100;
     std::map<std::string, int32_t> write_failures_;
     std::set<std::string> open_failures_;

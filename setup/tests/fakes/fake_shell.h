@@ -44,6 +44,16 @@ public:
         popups.push_back(p);
         return pick != nullptr && pick->enabled ? pick : nullptr;
     }
+    // The system's texts of the results the tests meet; "Error <code>." for
+    // the rest.
+    std::string ErrorText(int32_t code) override {
+        switch (code) {
+        case 2: return "The system cannot find the file specified.";
+        case 5: return "Access is denied.";
+        case 1113: return "No mapping for the Unicode character exists in the target multi-byte code page.";
+        default: return "Error " + std::to_string(code) + ".";
+        }
+    }
     void ShowSettingDialog() override {
         ++dialogs;
         if (on_dialog) on_dialog();

@@ -126,6 +126,17 @@ protected:
         app.Sync();
         return !IsWindowVisible(dialog);
     }
+    // OK is refused with an information box of this text; the dialog stays.
+    void ExpectRefusal(const std::wstring& text) const {
+        PostMessageW(Item(IDOK), BM_CLICK, 0, 0);
+        MessageBoxSeen box;
+        ASSERT_TRUE(trellup_driver::WaitForBox(L"Information", &box));
+        EXPECT_EQ(box.text, text);
+        EXPECT_TRUE(box.has_icon);
+        ASSERT_TRUE(trellup_driver::AnswerBox(box, IDOK));
+        app.Sync();
+        EXPECT_TRUE(IsWindowVisible(dialog));
+    }
     // Right-clicks a device and chooses a device menu entry by its
     // underlined letter.
     void DeviceMenu(const std::wstring& device, WORD letter) {
@@ -205,14 +216,7 @@ TEST_F(SettingDialogGui, CreatedFromTheBenchModelTheDrawerFires) {
     Shot("setting-create");
 
     // OK without a hardware model: the box, and the dialog stays.
-    PostMessageW(Item(IDOK), BM_CLICK, 0, 0);
-    MessageBoxSeen box;
-    ASSERT_TRUE(trellup_driver::WaitForBox(L"Information", &box));
-    EXPECT_EQ(box.text, L"Please Select Master Device !");
-    EXPECT_TRUE(box.has_icon);
-    ASSERT_TRUE(trellup_driver::AnswerBox(box, IDOK));
-    app.Sync();
-    EXPECT_TRUE(IsWindowVisible(dialog));
+    ASSERT_NO_FATAL_FAILURE(ExpectRefusal(L"Please Select Master Device !"));
     EXPECT_FALSE(IsWindowEnabled(app.main()));
     EXPECT_FALSE(KeyExists(L"NVCD1"));
 
@@ -221,13 +225,16 @@ TEST_F(SettingDialogGui, CreatedFromTheBenchModelTheDrawerFires) {
     EXPECT_EQ(Text(IDC_txtPulseOnTime), IniText(L"BENCH", L"PulseOnTime"));
     EXPECT_EQ(Text(IDC_txtTimeOut), IniText(L"BENCH", L"Timeout"));
     EXPECT_TRUE(Checked(IDC_OpenStatusLow));
-    // Typed characters pass the key filter; a pasted text passes whole and
-    // goes through the conversion (2500.5 is 2500, halves to even).
+    // Typed characters pass the key filter; a pasted text passes whole, but
+    // OK writes only a whole number of milliseconds.
     SetText(IDC_txtPulseOnTime, L"");
     for (wchar_t c : std::wstring(L"x12a0")) Type(IDC_txtPulseOnTime, c);
     EXPECT_EQ(Text(IDC_txtPulseOnTime), L"120");
     Paste(IDC_txtTimeOut, L" 2500.5 ");
     EXPECT_EQ(Text(IDC_txtTimeOut), L" 2500.5 ");
+    ASSERT_NO_FATAL_FAILURE(ExpectRefusal(L"Time Out (ms) must be a whole number from 1 to 32767 !"));
+    EXPECT_FALSE(KeyExists(L"NVCD1"));
+    Paste(IDC_txtTimeOut, L"2500");
     ASSERT_TRUE(PressAndWaitHidden(IDOK));
 
     EXPECT_EQ(RegText(L"NVCD1", L""), IniText(L"BENCH", L"SOName"));
