@@ -54,14 +54,24 @@ std::vector<EntryValue> Desired(const DeviceEntry& e, const std::string& dll_pat
     return v;
 }
 
-// Names of the wanted values that `held` lacks or holds otherwise.
+// Names of the wanted values that `held` lacks or holds otherwise, then of
+// the values `held` has beyond them.
 std::string Differences(const std::vector<EntryValue>& wanted, const DeviceEntry& held) {
     std::string names;
-    for (const EntryValue& w : wanted) {
-        const bool same = std::any_of(held.values.begin(), held.values.end(), [&](const EntryValue& h) { return h == w; });
-        if (same) continue;
+    auto add = [&](const std::string& name) {
         if (!names.empty()) names += ", ";
-        names += w.name.empty() ? kDefaultValueName : w.name;
+        names += name.empty() ? kDefaultValueName : name;
+    };
+    for (const EntryValue& w : wanted) {
+        if (std::none_of(held.values.begin(), held.values.end(), [&](const EntryValue& h) { return h == w; })) {
+            add(w.name);
+        }
+    }
+    for (const EntryValue& h : held.values) {
+        if (std::none_of(wanted.begin(), wanted.end(),
+                         [&](const EntryValue& w) { return SameIgnoringCase(w.name, h.name); })) {
+            add(h.name);
+        }
     }
     return names;
 }
@@ -73,29 +83,25 @@ struct Work {
     ImportLine* line;
     bool existed;
     std::vector<RawValue> before;  // the entry's values before the write
-    bool written = false;
 };
 
-int32_t WriteEntry(const StorePlatform& writer, const DeviceEntry& e) {
-    int32_t failure = modRegistry::WriteDeviceRecord(writer, RecordOf(e));
-    for (const EntryValue& h : HandSetValues(e)) {
-        const int32_t rc = h.is_text ? modRegistry::SetDeviceString(writer, kClass, e.name, h.name, h.text)
-                                     : modRegistry::SetDeviceDword(writer, kClass, e.name, h.name, h.number);
-        if (failure == kRegSuccess) failure = rc;
-    }
-    return failure;
-}
-
-// Puts the entry back as it was before the write: a new one is deleted, an
-// existing one deleted and written again from its former values (or, when
-// it cannot be deleted, its former values written over it).
+// Puts the entry back as it was before the write: a new one is deleted; an
+// existing one loses the values it did not have and gets its former ones
+// back.
 bool Restore(const StorePlatform& p, const Work& w) {
-    const int32_t deleted = modRegistry::DeleteRegKey(p, ClassKeyPath(kClass), w.entry->name);
-    if (!w.existed) return deleted == kRegSuccess;
+    if (!w.existed) return modRegistry::DeleteRegKey(p, ClassKeyPath(kClass), w.entry->name) == kRegSuccess;
+    std::vector<RawValue> now;
+    const std::string path = modRegistry::DeviceKeyPath(kClass, w.entry->name);
+    ReadRawValues(p, path, &now);
     IRegistry& r = *p.registry;
     IRegistry::Key key = 0;
-    if (r.CreateKey(modRegistry::DeviceKeyPath(kClass, w.entry->name).c_str(), &key) != kRegSuccess) return false;
+    if (r.CreateKey(path.c_str(), &key) != kRegSuccess) return false;
     bool ok = true;
+    for (const RawValue& v : now) {
+        const bool had = std::any_of(w.before.begin(), w.before.end(),
+                                     [&](const RawValue& b) { return SameIgnoringCase(b.name, v.name); });
+        if (!had) ok = r.DeleteValue(key, v.name.c_str()) == kRegSuccess && ok;
+    }
     for (const RawValue& v : w.before) {
         const uint8_t none = 0;
         ok = r.SetValue(key, v.name.c_str(), v.type, v.data.empty() ? &none : v.data.data(),
@@ -103,6 +109,29 @@ bool Restore(const StorePlatform& p, const Work& w) {
     }
     r.CloseKey(key);
     return ok;
+}
+
+// Writes one entry: the record with the property dialog's saving writer,
+// which writes it whole or not at all (and, replacing, leaves the key
+// holding the record only), then the hand-set values. A failure after the
+// record undoes it. The first failure, or kRegSuccess.
+int32_t WriteEntry(const StorePlatform& writer, Work& w, bool* restored) {
+    const DeviceEntry& e = *w.entry;
+    if (w.existed) ReadRawValues(writer, modRegistry::DeviceKeyPath(kClass, e.name), &w.before);
+    const modRegistry::SaveResult saved = modRegistry::SaveDeviceRecord(writer, RecordOf(e), "", w.existed);
+    if (saved.result != kRegSuccess) {
+        *restored = saved.restored;
+        return saved.result;
+    }
+    for (const EntryValue& h : HandSetValues(e)) {
+        const int32_t rc = h.is_text ? modRegistry::SetDeviceString(writer, kClass, e.name, h.name, h.text)
+                                     : modRegistry::SetDeviceDword(writer, kClass, e.name, h.name, h.number);
+        if (rc != kRegSuccess) {
+            *restored = Restore(writer, w);
+            return rc;
+        }
+    }
+    return kRegSuccess;
 }
 
 }  // namespace
@@ -179,23 +208,27 @@ ImportReport Import(const StorePlatform& p, const ProvisioningFile& file, const 
     GivenFolder folder(o.dll_path, p.folder);
     StorePlatform writer = p;
     writer.folder = &folder;
+    std::vector<size_t> written;
     for (size_t i = 0; i < work.size(); ++i) {
         Work& w = work[i];
-        if (w.existed) ReadRawValues(p, modRegistry::DeviceKeyPath(kClass, w.entry->name), &w.before);
-        const int32_t rc = WriteEntry(writer, *w.entry);
-        DeviceEntry now;
-        ReadDeviceEntry(p, w.entry->name, true, &now, nullptr);
-        if (rc == kRegSuccess && Differences(Desired(*w.entry, o.dll_path), now).empty()) {
-            w.written = true;
-            continue;
+        bool restored = true;
+        int32_t rc = WriteEntry(writer, w, &restored);
+        if (rc == kRegSuccess) {
+            // What the registry holds now is what the file says.
+            DeviceEntry now;
+            ReadDeviceEntry(p, w.entry->name, true, &now, nullptr);
+            if (Differences(Desired(*w.entry, o.dll_path), now).empty()) {
+                written.push_back(i);
+                continue;
+            }
+            restored = Restore(p, w);
         }
-        const bool restored = Restore(p, w);
         w.line->outcome = Outcome::Refused;
         w.line->reason = std::string("could not be written whole (") +
                          (rc != kRegSuccess ? "registry error " + std::to_string(rc) : "it reads back otherwise") +
                          "); " + (restored ? "left as it was" : "could not be put back as it was");
         if (!o.all_or_nothing) continue;
-        for (size_t j = 0; j < i; ++j) {
+        for (size_t j : written) {
             const bool undone = Restore(p, work[j]);
             work[j].line->outcome = Outcome::Refused;
             work[j].line->reason = undone ? "undone: another entry could not be written"

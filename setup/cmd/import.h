@@ -1,8 +1,10 @@
 // Writing a validated provisioning file into the OPOS area, one device entry
-// at a time, each with the property dialog's writer. An entry is either
-// written whole or left as it was: after writing, every value is read back
-// and compared; on any difference the entry is restored (a new one deleted,
-// an existing one given back its former values).
+// at a time: the record with the property dialog's saving writer (all of it
+// or nothing), then the hand-set values. An entry is either written whole or
+// left as it was: after writing, every value is read back and compared; on a
+// failure or any difference the entry is restored (a new one deleted, an
+// existing one given back exactly its former values). Replacing an entry
+// leaves it holding exactly the file's values and its DllPath.
 #pragma once
 
 #include <string>
