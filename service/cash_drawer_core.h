@@ -87,10 +87,10 @@ public:
     int32_t WaitForDrawerClose(int32_t beepTimeout, int32_t beepFrequency, int32_t beepDuration,
                                int32_t beepDelay);
 
-    // Sensor waits: `ms` taken as unsigned, one reading every 100 ms, the
-    // first 100 ms after the call. 1 as soon as a reading equals (Opened) or
-    // differs from (Closed) OpenStatusPhase, else 0. Without a ready variant:
-    // 0 at once.
+    // Sensor waits: `ms` / 100 readings, one every 100 ms, the first 100 ms
+    // after the call; none when `ms` is below 100, negative values included.
+    // 1 as soon as a reading equals (Opened) or differs from (Closed)
+    // OpenStatusPhase, else 0. Without a ready variant: 0 at once.
     virtual int32_t WaitDrawerOpened(int32_t ms);
     virtual int32_t WaitDrawerClosed(int32_t ms);
     // Starts the monitor unless a thread (running or dead) is recorded.

@@ -11,8 +11,10 @@ constexpr int32_t kHighestBeepHz = 32767;
 
 int32_t CCashDrawer_SOCore::WaitForReading(int32_t ms, bool wantOpen) {
     if (!HardwareReady()) return 0;
-    const uint32_t polls = static_cast<uint32_t>(ms) / 100u;
-    for (uint32_t i = 0; i < polls; ++i) {
+    // A negative wait takes no reading: taken as unsigned it would poll for
+    // about 50 days. Any positive wait keeps its length, however long.
+    const int32_t polls = ms < 0 ? 0 : ms / 100;
+    for (int32_t i = 0; i < polls; ++i) {
         platform_.clock->Sleep(100);
         const bool open = current_->ReadStatus() == openStatusPhase_;
         if (open == wantOpen) return 1;

@@ -90,9 +90,9 @@ void frmMain::DeviceProperty() {
         if (node < 0) return;
         TreeView1.Select(node);
         TreeView1_NodeClick(node);
-        // A device gone from the registry is not taken by the click.
-        if (gCurDevice.DeviceName != gPopupNode.text || gCurDevice.ClassName != gPopupNode.parent_text) return;
     }
+    // An entry gone from the registry (the click said so) is not edited.
+    if (!modRegistry::DeviceKeyExists(store_, gCurDevice.ClassName, gCurDevice.DeviceName)) return;
     CopyCurDeviceToEdit();
     gSettingMode = kSettingProperty;
     shell_.ShowSettingDialog();

@@ -2,6 +2,7 @@
 
 #include <oleauto.h>
 
+#include <cwchar>
 #include <string>
 
 #include "handles.h"
@@ -20,10 +21,15 @@ constexpr wchar_t kProgId[] = L"Norvane.CashDrawer.1";
 constexpr wchar_t kIndependentProgId[] = L"Norvane.CashDrawer";
 constexpr wchar_t kClassKey[] = L"CLSID\\{ED8E9135-BECA-458A-A317-74C48397089C}";
 constexpr wchar_t kClasses[] = L"Software\\Classes";
-constexpr wchar_t kClassKeyUnderClasses[] = L"Software\\Classes\\CLSID\\{ED8E9135-BECA-458A-A317-74C48397089C}";
+constexpr wchar_t kServerKeyUnderClasses[] =
+    L"Software\\Classes\\CLSID\\{ED8E9135-BECA-458A-A317-74C48397089C}\\InprocServer32";
 // The registry view of the other build on 64-bit Windows (ignored on 32-bit
 // Windows, where there is only one view).
 constexpr REGSAM kOtherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+// The platform subkeys of the type library's registration (one key that
+// both views share) that this build and the other one write.
+const wchar_t* const kOwnPlatform = sizeof(void*) == 8 ? L"win64" : L"win32";
+const wchar_t* const kOtherPlatform = sizeof(void*) == 8 ? L"win32" : L"win64";
 
 // One key to write: its path below the root, and its default value (none
 // when null). `module` marks the key whose default value is the DLL's path.
@@ -82,11 +88,13 @@ HRESULT OpenRoot(bool perUser, UniqueRegKey* owner) {
     return S_OK;
 }
 
-// True when the class key exists in the other build's registry view of the
-// same root: that build still needs the shared ProgID keys.
+// True when the other build's registry view of the same root names a server
+// for the class: that build still needs the shared ProgID keys and, while its
+// type library is registered, the type library and interface keys. Asked
+// once this view's class key is gone, so on 32-bit Windows (one view) false.
 bool OtherViewRegistersTheClass(bool perUser) {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(perUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, kClassKeyUnderClasses, 0,
+    if (RegOpenKeyExW(perUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, kServerKeyUnderClasses, 0,
                       KEY_READ | kOtherView, &key) != ERROR_SUCCESS) {
         return false;
     }
@@ -129,16 +137,30 @@ HRESULT WriteClassEntries(HKEY root, const wchar_t* modulePath) {
     return hr;
 }
 
-// Removes the class key of this view, and the ProgIDs unless the other
-// view still registers the class.
-HRESULT RemoveClassEntries(HKEY root, bool perUser) {
-    const HRESULT hr = RemoveTree(root, kClassKey);
-    if (FAILED(hr) || OtherViewRegistersTheClass(perUser)) return hr;
+HRESULT RemoveProgIds(HKEY root) {
     for (const wchar_t* path : kProgIdKeys) {
         const HRESULT removed = RemoveTree(root, path);
         if (FAILED(removed)) return removed;
     }
     return S_OK;
+}
+
+bool KeyExists(HKEY root, const std::wstring& path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+// "TypeLib\{LIBID}\<major>.<minor>\<lcid>\<platform>", the key that names
+// the library file of one platform, spelt as the system writes it.
+std::wstring TypeLibPlatformKey(const TLIBATTR& a, const wchar_t* platform) {
+    wchar_t libid[40] = {};
+    if (StringFromGUID2(a.guid, libid, 40) == 0) return std::wstring();
+    wchar_t key[128] = {};
+    std::swprintf(key, 128, L"TypeLib\\%ls\\%x.%x\\%lx\\%ls", libid, static_cast<unsigned>(a.wMajorVerNum),
+                  static_cast<unsigned>(a.wMinorVerNum), static_cast<unsigned long>(a.lcid), platform);
+    return key;
 }
 
 // While it lives, HKEY_CLASSES_ROOT of this process stands for the chosen
@@ -195,7 +217,12 @@ HRESULT RegisterTypeLibrary(bool perUser, wchar_t* modulePath) {
     return RegisterTypeLib(lib.get(), modulePath, nullptr);
 }
 
-HRESULT UnregisterTypeLibrary(bool perUser, wchar_t* modulePath) {
+// Removes the type library's registration below `root`. While `otherBuild`
+// (the other view registers the class) and its platform's type library
+// registration stands, only this build's platform key goes: the system's
+// removal would also delete the interface keys of both views, which the
+// other build still needs. Otherwise everything goes, by the system.
+HRESULT UnregisterTypeLibrary(bool perUser, HKEY root, bool otherBuild, wchar_t* modulePath) {
     TypeLibHandle lib;
     HRESULT hr = LoadTypeLibEx(modulePath, REGKIND_NONE, lib.put());
     if (FAILED(hr)) return hr;
@@ -204,6 +231,12 @@ HRESULT UnregisterTypeLibrary(bool perUser, wchar_t* modulePath) {
     if (FAILED(hr)) return hr;
     const TLIBATTR a = *attr;
     lib.get()->ReleaseTLibAttr(attr);
+    if (otherBuild) {
+        const std::wstring other = TypeLibPlatformKey(a, kOtherPlatform);
+        const std::wstring own = TypeLibPlatformKey(a, kOwnPlatform);
+        if (own.empty() || other.empty()) return E_UNEXPECTED;
+        if (KeyExists(root, other)) return RemoveTree(root, own.c_str());
+    }
     BSTR registered = nullptr;
     if (FAILED(QueryPathOfRegTypeLib(a.guid, a.wMajorVerNum, a.wMinorVerNum, a.lcid, &registered))) {
         return S_OK;  // not registered here: nothing to remove
@@ -238,12 +271,13 @@ HRESULT UnregisterServer(bool perUser) {
     if (path.empty()) return E_UNEXPECTED;
     UniqueRegKey root;
     HRESULT hr = OpenRoot(perUser, &root);
-    if (SUCCEEDED(hr)) hr = RemoveClassEntries(root.get(), perUser);
-    if (SUCCEEDED(hr)) {
-        ClassesRootOverride redirect(root.get());
-        hr = redirect.active() ? UnregisterTypeLibrary(perUser, path.data()) : E_UNEXPECTED;
-    }
-    return hr;
+    if (SUCCEEDED(hr)) hr = RemoveTree(root.get(), kClassKey);
+    if (FAILED(hr)) return hr;
+    const bool otherBuild = OtherViewRegistersTheClass(perUser);
+    if (!otherBuild) hr = RemoveProgIds(root.get());
+    if (FAILED(hr)) return hr;
+    ClassesRootOverride redirect(root.get());
+    return redirect.active() ? UnregisterTypeLibrary(perUser, root.get(), otherBuild, path.data()) : E_UNEXPECTED;
 }
 
 }  // namespace kestrix::com

@@ -15,9 +15,12 @@ namespace kestrix::com {
 HRESULT RegisterServer(bool perUser);
 
 // Removes what RegisterServer writes, in the same root; the key "CLSID"
-// itself stays, and entries that are already gone are not a failure. The
-// ProgID keys, which 64-bit Windows shares between the 32-bit and 64-bit
-// views, stay while the other build still registers the class there.
+// itself stays, and entries that are already gone are not a failure. While
+// the other build (the other registry view of 64-bit Windows) still
+// registers the class, what it needs stays: the ProgID keys, which both
+// views share, and, while its type library is registered, the type library
+// key (also shared) and the interface keys of both views; only this build's
+// platform subkey of the type library goes. The last build removes all.
 HRESULT UnregisterServer(bool perUser);
 
 }  // namespace kestrix::com

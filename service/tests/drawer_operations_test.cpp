@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "core_fixture.h"
@@ -17,6 +18,16 @@ protected:
     void OpenRow9() {
         Device(9);
         ASSERT_EQ(OpenClaimEnable(nullptr), kSuccess);
+    }
+    // The bench trace as "<R|W><port in hex> " per access.
+    std::string Accesses() {
+        std::string out;
+        char text[16];
+        for (const auto& e : machine->trace()) {
+            std::snprintf(text, sizeof text, "%c%X ", e.direction, static_cast<unsigned>(e.port));
+            out += text;
+        }
+        return out;
     }
 };
 
@@ -50,27 +61,61 @@ TEST_F(DrawerTest, JammedDrawerGives111AfterTimeOut) {
     EXPECT_EQ(Number(kPidxResultCode), kFailure);
 }
 
-TEST_F(DrawerTest, TimeOutBelow100TakesNoSampleAndFails) {
+// OpenDrawer pulses, then takes TimeOut / 100 readings: none below 100 and
+// none for a negative TimeOut (as an unsigned number -1 would poll for about
+// 50 days), so the result is 111 as soon as the pulse is over.
+TEST_F(DrawerTest, TimeOutBelow100OrNegativeTakesNoSampleAndFails) {
     Device(9);
-    keys.SetNumber(kDevicePath, u"TimeOut", 99);
-    ASSERT_EQ(OpenClaimEnable(nullptr), kSuccess);
-    machine->clear_trace();
-    EXPECT_EQ(Core().OpenDrawer(), kFailure);
-    EXPECT_EQ(machine->trace().size(), 4u) << "the pulse only";
-    EXPECT_EQ(machine->drawer(0).phase, winio_sim::DrawerPhase::Open);
+    for (uint32_t timeOut : {99u, 0u, 0xFFFFFFFFu, 0x80000000u}) {
+        SCOPED_TRACE(timeOut);
+        core.reset();
+        machine->close_drawer(0);
+        keys.SetNumber(kDevicePath, u"TimeOut", timeOut);
+        ASSERT_EQ(OpenClaimEnable(nullptr), kSuccess);
+        machine->clear_trace();
+        const uint64_t t0 = clock.NowMs();
+        EXPECT_EQ(Core().OpenDrawer(), kFailure);
+        EXPECT_EQ(clock.NowMs() - t0, 100u) << "the pulse only";
+        EXPECT_EQ(Accesses(), "R48C W48C R48C W48C ") << "the pulse only";
+        EXPECT_EQ(Number(kPidxResultCode), kFailure);
+        EXPECT_EQ(machine->drawer(0).phase, winio_sim::DrawerPhase::Open);
+    }
 }
 
-TEST_F(DrawerTest, WaitsTakeTheirArgumentAsUnsignedAndPollEvery100Ms) {
+// Each wait takes ms / 100 readings, 100 ms apart, the first 100 ms after
+// the call, and ends at the first reading it waits for. A wait below 100 ms
+// or a negative one takes none; a positive one keeps its length however
+// large. Row 9 reads its sensor at port 0x048C.
+TEST_F(DrawerTest, WaitsPollEvery100MsAndNeverForANegativeTime) {
+    enum Wait { kOpened, kClosed };
+    struct Case {
+        Wait wait;
+        int32_t ms;
+        bool drawerOpen;
+        int32_t result;
+        uint32_t readings;
+    } cases[] = {
+        {kOpened, 99, false, 0, 0},       {kOpened, 0, false, 0, 0},        {kOpened, -1, false, 0, 0},
+        {kOpened, INT32_MIN, true, 0, 0}, {kOpened, 399, false, 0, 3},      {kOpened, INT32_MAX, true, 1, 1},
+        {kClosed, -1, false, 0, 0},       {kClosed, -100, false, 0, 0},     {kClosed, 250, true, 0, 2},
+        {kClosed, INT32_MAX, false, 1, 1},
+    };
     OpenRow9();
-    uint64_t t0 = clock.NowMs();
-    EXPECT_EQ(Core().WaitDrawerOpened(99), 0);
-    EXPECT_EQ(Core().WaitDrawerOpened(0), 0);
-    EXPECT_EQ(clock.NowMs(), t0);
-    EXPECT_EQ(Core().WaitDrawerOpened(399), 0);
-    EXPECT_EQ(clock.NowMs() - t0, 300u);
-    t0 = clock.NowMs();
-    EXPECT_EQ(Core().WaitDrawerClosed(-1), 1) << "tens of millions of polls, the first already closed";
-    EXPECT_EQ(clock.NowMs() - t0, 100u);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.wait) + ": " + std::to_string(c.ms) + " ms");
+        if (c.drawerOpen) {
+            machine->open_by_hand(0);
+        } else {
+            machine->close_drawer(0);
+        }
+        machine->clear_trace();
+        const uint64_t t0 = clock.NowMs();
+        EXPECT_EQ(c.wait == kOpened ? Core().WaitDrawerOpened(c.ms) : Core().WaitDrawerClosed(c.ms), c.result);
+        EXPECT_EQ(clock.NowMs() - t0, 100u * c.readings);
+        std::string reads;
+        for (uint32_t i = 0; i < c.readings; ++i) reads += "R48C ";
+        EXPECT_EQ(Accesses(), reads);
+    }
 }
 
 TEST_F(DrawerTest, WaitForDrawerClosePreconditionsInOrder) {
@@ -96,14 +141,20 @@ TEST_F(DrawerTest, ClosedDrawerReturnsAfterOneSampleWithoutBeeping) {
     EXPECT_TRUE(beeper.calls.empty());
 }
 
+// Negative BeepTimeouts included: they only make the alarm sound at once.
 TEST_F(DrawerTest, BeepTimeoutBelow100BeepsAtOnce) {
     OpenRow9();
-    const uint64_t t0 = clock.NowMs();
-    EXPECT_EQ(Core().WaitForDrawerClose(50, 800, 30, 200), kSuccess);
-    ASSERT_EQ(beeper.calls.size(), 1u);
-    EXPECT_EQ(beeper.calls[0].at_ms, t0);
-    EXPECT_EQ(beeper.calls[0].frequency, 800u);
-    EXPECT_EQ(beeper.calls[0].duration, 30u);
+    for (int32_t beepTimeout : {50, 0, -1, INT32_MIN}) {
+        SCOPED_TRACE(beepTimeout);
+        beeper.calls.clear();
+        const uint64_t t0 = clock.NowMs();
+        EXPECT_EQ(Core().WaitForDrawerClose(beepTimeout, 800, 30, 200), kSuccess);
+        ASSERT_EQ(beeper.calls.size(), 1u);
+        EXPECT_EQ(beeper.calls[0].at_ms, t0);
+        EXPECT_EQ(beeper.calls[0].frequency, 800u);
+        EXPECT_EQ(beeper.calls[0].duration, 30u);
+        EXPECT_EQ(clock.NowMs() - t0, 30u + 100u) << "the alarm, then one reading";
+    }
 }
 
 TEST_F(DrawerTest, OpenDrawerBeepsUntilClosedWithAtLeast100MsBetween) {

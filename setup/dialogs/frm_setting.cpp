@@ -182,6 +182,27 @@ bool frmSetting::ConfirmDllPath(bool* write_dll_path) {
     return true;
 }
 
+bool frmSetting::TakeShownTimes() {
+    const struct {
+        const TextBox& box;
+        const Label& title;
+        int32_t CashDrawerDevice::*field;
+    } numbers[] = {
+        {txtPulseOnTime, Label21, &CashDrawerDevice::PulseOnTime},
+        {txtTimeOut, Label3, &CashDrawerDevice::Timeout},
+    };
+    int32_t shown[2] = {0, 0};
+    for (size_t i = 0; i < 2; ++i) {
+        if (!BoxMilliseconds(numbers[i].box.Text(), &shown[i])) {
+            shell_.MsgBox(RefusedNumberMessage(numbers[i].title.Caption()), mb::kOk | mb::kIconInformation,
+                          kInformation);
+            return false;
+        }
+    }
+    for (size_t i = 0; i < 2; ++i) gEditDevice.*numbers[i].field = shown[i];
+    return true;
+}
+
 void frmSetting::btnOK_Click() {
     if (gSettingMode == kSettingCreate && MasterDevice.ListIndex() < 0) {
         shell_.MsgBox("Please Select Master Device !", mb::kOk | mb::kIconInformation, kInformation);
@@ -201,23 +222,7 @@ void frmSetting::btnOK_Click() {
         return;
     }
     // What the number boxes show is what is written, or nothing is.
-    const struct {
-        const TextBox& box;
-        const Label& title;
-        int32_t CashDrawerDevice::*field;
-    } numbers[] = {
-        {txtPulseOnTime, Label21, &CashDrawerDevice::PulseOnTime},
-        {txtTimeOut, Label3, &CashDrawerDevice::Timeout},
-    };
-    int32_t shown[2] = {0, 0};
-    for (size_t i = 0; i < 2; ++i) {
-        if (!BoxMilliseconds(numbers[i].box.Text(), &shown[i])) {
-            shell_.MsgBox(RefusedNumberMessage(numbers[i].title.Caption()), mb::kOk | mb::kIconInformation,
-                          kInformation);
-            return;
-        }
-    }
-    for (size_t i = 0; i < 2; ++i) gEditDevice.*numbers[i].field = shown[i];
+    if (!TakeShownTimes()) return;
 
     const std::string& old_name = gCurDevice.DeviceName;
     const bool rename = gSettingMode == kSettingProperty && gEditDevice.DeviceName != old_name;

@@ -92,6 +92,10 @@ private:
     // the entry's DllPath and says so, and create mode asks; false when the
     // user answers No (nothing may be written).
     bool ConfirmDllPath(bool* write_dll_path);
+    // Puts the times the number boxes show into gEditDevice; false, with
+    // the record untouched, after telling the user which box holds no time
+    // OK may write.
+    bool TakeShownTimes();
     // The refusal of a number box, named by its title ("Time Out (ms) :").
     static std::string RefusedNumberMessage(const std::string& title);
     // The message that says why the store would not take `name` as a

@@ -200,6 +200,14 @@ TEST_F(SettingTest, PropertyEditsTheRightClickedDevice) {
     EXPECT_EQ(Written("Back").PulseOnTime, 320);
     EXPECT_EQ(Written("NVCD1").PulseOnTime, 150);
     EXPECT_EQ(f.TreeView1.SelectedItem(), Node("Back", "CashDrawer"));
+
+    // Deleted from outside since the menu opened: said, not edited.
+    Click("NVCD1", "CashDrawer");
+    modRegistry::DeleteRegKey(platform(), std::string(kOposRoot) + "\\CashDrawer", "Back");
+    f.DeviceProperty();
+    EXPECT_EQ(shell.dialogs, 1);
+    EXPECT_EQ(Log().back(), "CashDrawer\\Back : not found in the registry, Rescan to update the tree");
+    EXPECT_FALSE(registry.HasKey(modRegistry::DeviceKeyPath("CashDrawer", "Back")));
 }
 
 // DllPath names Trellup's folder only when the port library lies there.

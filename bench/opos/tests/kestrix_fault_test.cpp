@@ -61,8 +61,9 @@ protected:
         co.reset();
         machine->reset();
     }
-    static void WriteEntry() {
+    static void WriteEntry(int32_t timeout = 1000) {
         kestrix_test::DeviceEntry e;
+        e.timeout = timeout;
         e.name = kDevice;
         e.dll_path = OPOS_BENCH_PRODUCT_DIR;
         e.master_value = 8;
@@ -153,6 +154,23 @@ TEST_F(KestrixFaults, HardwareFaultsFailTheOperationsAndTheDeviceRecovers) {
         EXPECT_EQ(std::vector<long>{0}, Statuses());
         CloseAndExpectNoThreadLeft();
     }
+}
+
+// A TimeOut of -1 in the entry takes no reading: a drawer that does not open
+// gives 111 as soon as the pulse is over (as an unsigned number the wait
+// would last about 50 days).
+TEST_F(KestrixFaults, NegativeTimeOutGives111AtOnce) {
+    WriteEntry(-1);
+    OpenClaimEnable();
+    machine->set_jammed(0, true);
+    const ULONGLONG t0 = GetTickCount64();
+    EXPECT_EQ(kFailure, co->Call(L"OpenDrawer"));
+    const ULONGLONG elapsed = GetTickCount64() - t0;
+    EXPECT_LT(elapsed, 1000u);
+    EXPECT_EQ(kFailure, co->GetLong(L"ResultCode"));
+    EXPECT_NE(winio_sim::DrawerPhase::Open, machine->drawer(0).phase);
+    machine->set_jammed(0, false);
+    CloseAndExpectNoThreadLeft();
 }
 
 // The entry is deleted while the device is open: the open device keeps the

@@ -141,62 +141,88 @@ TEST_F(Registration, AlmostUserRegistersMachineWide) {
 }
 
 #ifdef _WIN64
-// 64-bit Windows shares the ProgID keys between the 32-bit and the 64-bit
-// view, but not the class key. Unregistering one build keeps the ProgIDs as
-// long as the other view still registers the class.
+// 64-bit Windows shares the ProgID keys and the type library key between the
+// 32-bit and the 64-bit view, but not the class key and the interface keys;
+// the system's type library registration of either build writes the
+// interface keys into both views. Unregistering one build keeps what the
+// other, still registered, build needs; the last one removes everything.
 const REGSAM kView32 = KEY_WOW64_32KEY;
+const std::wstring kTypeLibFiles = kTypeLibKey + L"\\1.0\\409\\";
 
 bool ProgIdsPresent() {
     return KeyExists(HKEY_LOCAL_MACHINE, kMachine.path(L"Norvane.CashDrawer.1")) &&
            KeyExists(HKEY_LOCAL_MACHINE, kMachine.path(L"Norvane.CashDrawer"));
 }
-bool ClassIn32BitView() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kMachine.path(kClassKey).c_str(), 0, KEY_READ | kView32, &key) !=
-        ERROR_SUCCESS) {
+bool In32BitView(const std::wstring& key) {
+    HKEY k = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kMachine.path(key).c_str(), 0, KEY_READ | kView32, &k) != ERROR_SUCCESS) {
         return false;
     }
-    RegCloseKey(key);
+    RegCloseKey(k);
     return true;
 }
+bool ClassIn32BitView() { return In32BitView(kClassKey); }
 
-// The 32-bit build's class key as its registration writes it, in the 32-bit
-// view; for machines that cannot run the 32-bit build itself.
-void Write32BitClassKey(const std::wstring& dll) {
+// Only the build of `platform` (win32 or win64), its file `dll`, is left:
+// the ProgIDs, its type library file and the interface keys of both views.
+void ExpectOnlyTheBuildOf(const wchar_t* platform, const std::wstring& dll) {
+    const bool only32 = std::wstring(platform) == L"win32";
+    EXPECT_TRUE(ProgIdsPresent());
+    EXPECT_EQ(ClassIn32BitView(), only32);
+    EXPECT_EQ(Registered(kMachine), !only32);
+    EXPECT_EQ(StringValue(HKEY_LOCAL_MACHINE, kMachine.path(kTypeLibFiles + platform)), dll);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kMachine.path(kTypeLibFiles + (only32 ? L"win64" : L"win32"))));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kMachine.path(kInterfaceKey)));
+    EXPECT_TRUE(In32BitView(kInterfaceKey));
+}
+void ExpectNoBuild() {
+    ExpectNoneOf(kMachine);
+    EXPECT_FALSE(ClassIn32BitView());
+    EXPECT_FALSE(In32BitView(kInterfaceKey));
+}
+
+void SetDefault(const std::wstring& path, REGSAM view, const std::wstring& text) {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kMachine.path(kClassKey + L"\\InprocServer32").c_str(), 0, nullptr,
-                              0, KEY_ALL_ACCESS | kView32, nullptr, &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kMachine.path(path).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view,
+                              nullptr, &key, nullptr),
               ERROR_SUCCESS);
-    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(dll.c_str()),
-                   static_cast<DWORD>((dll.size() + 1) * sizeof(wchar_t)));
+    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(key);
 }
-void Delete32BitClassKey() {
-    HKEY classes = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kMachine.path(L"CLSID").c_str(), 0, KEY_ALL_ACCESS | kView32, &classes) ==
+
+// The 32-bit build's class key and type library file as its registration
+// writes them; for machines that cannot run the 32-bit build itself.
+void Write32BitBuild(const std::wstring& dll) {
+    SetDefault(kClassKey + L"\\InprocServer32", kView32, dll);
+    SetDefault(kTypeLibFiles + L"win32", 0, dll);
+}
+void Delete32BitBuild() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kMachine.path(L"CLSID").c_str(), 0, KEY_ALL_ACCESS | kView32, &key) ==
         ERROR_SUCCESS) {
-        RegDeleteTreeW(classes, L"{ED8E9135-BECA-458A-A317-74C48397089C}");
-        RegCloseKey(classes);
+        RegDeleteTreeW(key, L"{ED8E9135-BECA-458A-A317-74C48397089C}");
+        RegCloseKey(key);
     }
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, kMachine.path(kTypeLibFiles + L"win32").c_str());
 }
 
-// The order of unregistering either build, with the other one's class key
-// standing in the 32-bit view or not.
-TEST_F(Registration, ProgIdsStayWhileTheOtherViewRegistersTheClass) {
+// The 64-bit build unregistered while the 32-bit one stands, then as the last.
+TEST_F(Registration, EntriesOfTheOtherBuildStayWhileItRegistersTheClass) {
+    const std::wstring dll32 = L"C:\\kestrix32\\Kestrix.dll";
     ASSERT_EQ(Regsvr32(L""), 0);
-    Write32BitClassKey(L"C:\\kestrix32\\Kestrix.dll");
+    Write32BitBuild(dll32);
     ASSERT_TRUE(ClassIn32BitView());
     ASSERT_EQ(Regsvr32(L"/u"), 0);
-    EXPECT_FALSE(Registered(kMachine));
-    EXPECT_TRUE(ProgIdsPresent()) << "the 32-bit build still needs them";
-    EXPECT_TRUE(ClassIn32BitView());
-    Delete32BitClassKey();
+    ExpectOnlyTheBuildOf(L"win32", dll32);
+    Delete32BitBuild();
     ASSERT_EQ(Regsvr32(L""), 0);
     ASSERT_EQ(Regsvr32(L"/u"), 0);
-    EXPECT_FALSE(ProgIdsPresent()) << "no view registers the class any more";
+    ExpectNoBuild();
 }
 
-// Both builds registered by their own regsvr32 in one 64-bit prefix.
+// Both builds registered by their own regsvr32 in one 64-bit prefix, each
+// unregistered while the other stands.
 TEST_F(Registration, BothBuildsInOnePrefixShareTheProgIds) {
     const std::wstring dll32 = KestrixDll32();
     if (GetFileAttributesW(dll32.c_str()) == INVALID_FILE_ATTRIBUTES) {
@@ -212,14 +238,13 @@ TEST_F(Registration, BothBuildsInOnePrefixShareTheProgIds) {
     EXPECT_EQ(StringValue(HKEY_LOCAL_MACHINE, kMachine.path(L"Wow6432Node\\" + kClassKey + L"\\InprocServer32")),
               dll32);
     ASSERT_EQ(Regsvr32(L"/u"), 0);
-    EXPECT_TRUE(ProgIdsPresent()) << "the 32-bit build still needs them";
+    ExpectOnlyTheBuildOf(L"win32", dll32);
     ASSERT_EQ(Regsvr32(L""), 0);
     ASSERT_EQ(RunProcess(regsvr32 + L"/u \"" + dll32 + L"\""), 0);
-    EXPECT_FALSE(ClassIn32BitView());
-    EXPECT_TRUE(ProgIdsPresent()) << "the 64-bit build still needs them";
+    ExpectOnlyTheBuildOf(L"win64", KestrixDll());
     ExpectFullSet(kMachine);
     ASSERT_EQ(Regsvr32(L"/u"), 0);
-    EXPECT_FALSE(ProgIdsPresent());
+    ExpectNoBuild();
 }
 #endif
 

@@ -4,7 +4,10 @@
 // the property dialog renames it; Delete Device asks, and only Yes deletes.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "gui_bench.h"
 #include "machine.h"
@@ -46,6 +49,28 @@ bool KeyExists(const std::wstring& device) {
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, (kDrawers + device).c_str(), 0, KEY_READ, &key) != 0) return false;
     RegCloseKey(key);
     return true;
+}
+
+// Every value of a drawer's key: name, type and bytes.
+using Values = std::map<std::wstring, std::pair<DWORD, std::vector<BYTE>>>;
+Values AllValues(const std::wstring& device) {
+    Values values;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, (kDrawers + device).c_str(), 0, KEY_READ, &key) != 0) return values;
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[256];
+        DWORD length = 256, type = 0, size = 1024;
+        std::vector<BYTE> data(size);
+        if (RegEnumValueW(key, i, name, &length, nullptr, &type, data.data(), &size) != 0) break;
+        data.resize(size);
+        values[name] = {type, data};
+    }
+    RegCloseKey(key);
+    return values;
+}
+
+void SetNumber(const std::wstring& device, const wchar_t* name, DWORD value) {
+    ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, (kDrawers + device).c_str(), name, REG_DWORD, &value, sizeof value), 0);
 }
 
 std::wstring TextOf(HWND hwnd) {
@@ -126,13 +151,15 @@ protected:
         app.Sync();
         return !IsWindowVisible(dialog);
     }
-    // OK is refused with an information box of this text; the dialog stays.
-    void ExpectRefusal(const std::wstring& text) const {
+    // OK is refused with an information box of this text (saved as the
+    // screenshot `shot`, when named); the dialog stays.
+    void ExpectRefusal(const std::wstring& text, const char* shot = nullptr) const {
         PostMessageW(Item(IDOK), BM_CLICK, 0, 0);
         MessageBoxSeen box;
         ASSERT_TRUE(trellup_driver::WaitForBox(L"Information", &box));
         EXPECT_EQ(box.text, text);
         EXPECT_TRUE(box.has_icon);
+        if (shot != nullptr) Shot(shot);
         ASSERT_TRUE(trellup_driver::AnswerBox(box, IDOK));
         app.Sync();
         EXPECT_TRUE(IsWindowVisible(dialog));
@@ -325,6 +352,81 @@ TEST_F(SettingDialogGui, PropertyRenamesAndDeleteActsOnYesOnly) {
         EXPECT_EQ(KeyExists(L"Front"), answer == IDNO);
         EXPECT_EQ(app.FindTreeItem(IDC_TreeView1, L"CashDrawer", L"Front") != nullptr, answer == IDNO);
     }
+}
+
+// The dialog writes what it shows. A time it cannot write (a sixth digit, a
+// pasted -1) is refused and nothing is written; each create writes the
+// model its list shows, whatever an earlier dialog left in the record; a
+// rename onto another entry, answered Yes, leaves exactly the renamed
+// entry's values, its hand-set ports included.
+TEST_F(SettingDialogGui, WritesWhatItShows) {
+    ASSERT_NO_FATAL_FAILURE(Start(L"NVCD1", L"Hand-set ports"));
+    SetNumber(L"NVCD1", L"MasterValue", 99);
+    for (const wchar_t* port : {L"CD_Port", L"CD_Fire", L"CS_Port", L"CS_Status", L"CD_Phase"})
+        SetNumber(L"NVCD1", port, 0x280 + port[3]);
+    const Values nvcd1 = AllValues(L"NVCD1");
+    const std::wstring property = L"Cash Drawer Property " + IniText(L"device", L"vesrion");
+    const std::wstring create = L"Create Cash Drawer Device " + IniText(L"device", L"vesrion");
+
+    DeviceMenu(L"NVCD1", 'P');
+    ASSERT_NO_FATAL_FAILURE(WaitForDialog(property));
+    SetText(IDC_txtPulseOnTime, L"");
+    for (wchar_t c : std::wstring(L"400000")) Type(IDC_txtPulseOnTime, c);
+    EXPECT_EQ(Text(IDC_txtPulseOnTime), L"400000");
+    ASSERT_NO_FATAL_FAILURE(ExpectRefusal(L"Pulse On Time (ms) must be a whole number from 1 to 32767 !"));
+    SetText(IDC_txtPulseOnTime, L"150");
+    Paste(IDC_txtTimeOut, L"-1");
+    ASSERT_NO_FATAL_FAILURE(
+        ExpectRefusal(L"Time Out (ms) must be a whole number from 1 to 32767 !", "setting-refused-time"));
+    ASSERT_TRUE(PressAndWaitHidden(IDCANCEL));
+    EXPECT_EQ(AllValues(L"NVCD1"), nvcd1);
+
+    // A model picked and cancelled, then Property cancelled: the record
+    // holds NVCD1's values, yet the create writes the model it shows.
+    const std::wstring master = IniText(L"BENCH", L"Master");
+    app.PostClick(IDC_Image1);
+    ASSERT_NO_FATAL_FAILURE(WaitForDialog(create));
+    ASSERT_NO_FATAL_FAILURE(PickMaster(master));
+    ASSERT_TRUE(PressAndWaitHidden(IDCANCEL));
+    DeviceMenu(L"NVCD1", 'P');
+    ASSERT_NO_FATAL_FAILURE(WaitForDialog(property));
+    ASSERT_TRUE(PressAndWaitHidden(IDCANCEL));
+    app.PostClick(IDC_Image1);
+    ASSERT_NO_FATAL_FAILURE(WaitForDialog(create));
+    EXPECT_EQ(Text(IDC_MasterDevice), master);
+    EXPECT_EQ(Text(IDC_txtDeviceName), L"NVCD2");
+    ASSERT_TRUE(PressAndWaitHidden(IDOK));
+    EXPECT_EQ(RegText(L"NVCD2", L"Master"), master);
+    EXPECT_EQ(RegNumber(L"NVCD2", L"MasterValue"), static_cast<DWORD>(opos_bench::kBenchMasterValue));
+    for (const wchar_t* name : {L"CheckStatusPeriod", L"ConnectorPinNo", L"OpenStatusPhase", L"PulseOnTime", L"Timeout"})
+        EXPECT_EQ(RegNumber(L"NVCD2", name), static_cast<DWORD>(_wtoi(IniText(L"BENCH", name).c_str()))) << name;
+    EXPECT_EQ(AllValues(L"NVCD2").count(L"CD_Port"), 0u);
+    // Ports of its own, which the rename below must not leave behind.
+    for (const wchar_t* port : {L"CD_Port", L"CD_Fire", L"CS_Port", L"CS_Status", L"CD_Phase", L"CD_Other"})
+        SetNumber(L"NVCD2", port, 0x300);
+
+    DeviceMenu(L"NVCD1", 'P');
+    ASSERT_NO_FATAL_FAILURE(WaitForDialog(property));
+    SetText(IDC_txtDeviceName, L"NVCD2");
+    PostMessageW(Item(IDOK), BM_CLICK, 0, 0);
+    MessageBoxSeen replace;
+    ASSERT_TRUE(trellup_driver::WaitForBox(L"Information", &replace));
+    EXPECT_EQ(replace.text, L"A device named NVCD2 already exists.\n\nDo you want to replace its settings ?");
+    ASSERT_TRUE(trellup_driver::AnswerBox(replace, IDYES));
+    for (int i = 0; i < 400 && IsWindowVisible(dialog); ++i) Sleep(25);
+    app.Sync();
+    EXPECT_FALSE(KeyExists(L"NVCD1"));
+    // DllPath names Trellup's folder, which holds the port library.
+    EXPECT_EQ(_wcsicmp(RegText(L"NVCD2", L"DllPath").c_str(), trellup_driver::WindowsPath(TRELLUP_PRODUCT_DIR).c_str()),
+              0);
+    Values renamed = nvcd1, written = AllValues(L"NVCD2");
+    renamed.erase(L"DllPath");
+    written.erase(L"DllPath");
+    const wchar_t name[] = L"NVCD2";
+    renamed[L"DeviceName"] = {REG_SZ, std::vector<BYTE>(reinterpret_cast<const BYTE*>(name),
+                                                        reinterpret_cast<const BYTE*>(name) + sizeof name)};
+    EXPECT_EQ(written, renamed);
+    EXPECT_EQ(SelectedNode(), L"NVCD2");
 }
 
 }  // namespace
