@@ -17,7 +17,8 @@
 # A terminal's prefix is a copy of one prefix made for the run: wineboot
 # takes 20-40 s, a copy of its result a few seconds, and the copy is the
 # same untouched prefix. Prints "ok - ..." or "FAIL - ..." per check; exits
-# 1 when any failed. A failed terminal's prefix stays under <tree>/fleet-test.
+# 1 when any failed. After a failed run the prefixes stay under
+# <tree>/fleet-test.
 set -u
 arch=$1 tree=$2 display=$3 msi=$4 terminals=$5
 here=$(cd "$(dirname "$0")" && pwd)
@@ -135,5 +136,7 @@ for i in $(seq 1 "$terminals"); do
 done
 echo "   $terminals terminals, $((total / terminals)) ms per terminal (install + import + check)"
 stop "$template"
+# Prefixes take a gigabyte each: kept only for a failed run.
+[ "$failures" -eq 0 ] && rm -rf "$template" "$src"
 echo "$failures failed"
 [ "$failures" -eq 0 ]
