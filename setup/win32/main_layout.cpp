@@ -18,11 +18,16 @@ constexpr int kLabelH = 20;
 
 }  // namespace
 
+constexpr int kLogLeft = 864;
+constexpr int kLogLeastWidth = 120;
+constexpr int kMargin = 8;
+
 SIZE MainClientSize() { return SIZE{1096, 620}; }
+SIZE MainMinimumClientSize() { return SIZE{kLogLeft + kLogLeastWidth + kMargin, 620}; }
 
 std::vector<LayoutEntry> MainLayout(frmMain& f) {
     std::vector<LayoutEntry> l = {
-        {IDC_TreeView1, K::TreeView, &f.TreeView1, 0, 8, 8, 160, 604, nullptr},
+        {IDC_TreeView1, K::TreeView, &f.TreeView1, 0, 8, 8, 160, 604, nullptr, Grow::Down},
 
         {IDC_Frame2, K::Frame, &f.Frame2, 0, 176, 8, 412, 130, nullptr},
         Title(IDC_Frame2, 12, 24, 84, "SO Name"),
@@ -75,7 +80,7 @@ std::vector<LayoutEntry> MainLayout(frmMain& f) {
         y += 36;
     }
 
-    l.push_back({IDC_List1, K::ListBox, &f.List1, 0, 864, 8, 224, 604, nullptr});
+    l.push_back({IDC_List1, K::ListBox, &f.List1, 0, kLogLeft, 8, 224, 604, nullptr, Grow::RightDown});
 
     // The four test frames share one place; each holds its class's panel.
     const int fx = kTestFrameLeft, fy = kTestFrameTop, fw = 412, fh = 324;
