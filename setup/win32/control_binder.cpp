@@ -131,6 +131,12 @@ void ControlBinder::ShowToolTip(const Binding& b) {
     if (tip.empty() && caption_tips_.count(b.model) != 0) {
         if (auto* c = dynamic_cast<const CaptionedModel*>(b.model)) tip = c->Caption();
     }
+    // Red marks a value that changed; the tip says so too, for those who
+    // do not see the colour.
+    if (const auto* coloured = dynamic_cast<const ColouredModel*>(b.model);
+        coloured != nullptr && b.kind == ControlKind::Label && coloured->BackColor() == kRed) {
+        tip = tip.empty() ? "Changed" : tip + " (changed)";
+    }
     bool& registered = has_tool_[b.hwnd];
     if (tip.empty() && !registered) return;
     std::wstring text = Wide(tip);
@@ -248,6 +254,7 @@ void ControlBinder::OnModelChanged(ControlModel& model, Prop what, int index) {
         break;
     case Prop::BackColor:
         InvalidateRect(b.hwnd, nullptr, TRUE);
+        ShowToolTip(b);
         break;
     case Prop::ToolTip:
         ShowToolTip(b);

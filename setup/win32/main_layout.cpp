@@ -165,6 +165,19 @@ std::vector<LayoutEntry> MainLayout(frmMain& f) {
     return l;
 }
 
+std::map<int, const char*> MainAccessibleNames() {
+    // Controls without a title just before them; the others take that title.
+    return {
+        {IDC_TreeView1, "Devices"},          {IDC_List1, "Result Information"},
+        {IDC_SOVersion1, "SO Version"},      {IDC_COVersion, "CO Version"},
+        {IDC_txtDisplayText, "Display Text"}, {IDC_cmbDisplayType, "Display Type"},
+        {IDC_txtCursorColumn, "Cursor Column"}, {IDC_txtCursorRow, "Cursor Row"},
+        {IDC_DeviceColumns, "Device Columns"}, {IDC_DeviceRows, "Device Rows"},
+        {IDC_Track1, "Track 1 Data"},        {IDC_Track2, "Track 2 Data"},
+        {IDC_Track3, "Track 3 Data"},        {IDC_Track4, "Track 4 Data"},
+    };
+}
+
 std::vector<ControlAction> MainActions(frmMain& f) {
     auto click = [](int id, std::function<void()> run) { return ControlAction{id, std::move(run), nullptr}; };
     // The number boxes take Enter (13) themselves; every other key is typed.

@@ -1,10 +1,13 @@
 #include "main_window.h"
 
+#include <oleacc.h>
 #include <windowsx.h>
 
 #include <algorithm>
 #include <iterator>
 
+
+#include "accessible_name.h"
 #include "frame_window.h"
 #include "resource_ids.h"
 
@@ -207,7 +210,10 @@ void MainWindow::CreateControls() {
     std::map<int, HWND> frames;
     std::map<int, const ControlModel*> frame_models;
     int next_title = IDC_FIRST_TITLE;
-    for (const LayoutEntry& e : MainLayout(form_)) {
+    const std::map<int, const char*> names = MainAccessibleNames();
+    const std::vector<LayoutEntry> layout = MainLayout(form_);
+    const LayoutEntry* previous = nullptr;
+    for (const LayoutEntry& e : layout) {
         HWND parent = e.parent != 0 ? frames.at(e.parent) : hwnd_;
         const int id = e.kind == ControlKind::Title ? next_title++ : e.id;
         const std::wstring text = e.title != nullptr ? Wide(e.title) : std::wstring();
@@ -216,6 +222,8 @@ void MainWindow::CreateControls() {
                                        dpi(e.h), parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_,
                                        nullptr);
         if (control == nullptr) continue;
+        Name(control, e, previous, names);
+        previous = &e;
         placed_.push_back(Placed{control, e, e.parent == 0 ? dynamic_cast<const Frame*>(e.model) : nullptr});
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
         if (e.kind == ControlKind::Frame) {
@@ -242,6 +250,27 @@ void MainWindow::CreateControls() {
             if (auto* f = dynamic_cast<Frame*>(e.model); f != nullptr && f->Left() < 0) f->Move(e.x, e.y);
         }
     }
+}
+
+void MainWindow::Name(HWND control, const LayoutEntry& e, const LayoutEntry* previous,
+                      const std::map<int, const char*>& names) {
+    if (e.kind == ControlKind::Frame) {
+        if (const auto* frame = dynamic_cast<const CaptionedModel*>(e.model)) {
+            SetAccessibleName(control, Wide(frame->Caption()), ROLE_SYSTEM_GROUPING);
+        }
+        return;
+    }
+    const bool named = e.kind == ControlKind::Label || e.kind == ControlKind::TextBox ||
+                       e.kind == ControlKind::ComboBox || e.kind == ControlKind::ListBox ||
+                       e.kind == ControlKind::TreeView;
+    if (!named) return;
+    const char* name = nullptr;
+    if (auto n = names.find(e.id); n != names.end()) {
+        name = n->second;
+    } else if (previous != nullptr && previous->kind == ControlKind::Title && previous->parent == e.parent) {
+        name = previous->title;
+    }
+    if (name != nullptr) SetAccessibleName(control, NameFromTitle(Wide(name)));
 }
 
 void MainWindow::CreateFont() {

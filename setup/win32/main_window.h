@@ -48,6 +48,8 @@ struct ControlAction {
 std::vector<LayoutEntry> MainLayout(frmMain& form);
 std::vector<ControlAction> MainActions(frmMain& form);
 std::map<const MenuItem*, UINT> MainMenuIds(frmMain& form);
+// Accessible names of controls that no title just before them names.
+std::map<int, const char*> MainAccessibleNames();
 // Client size of the main window in 96-DPI pixels: by default, and the
 // least that shows every panel (below it the window scrolls).
 SIZE MainClientSize();
@@ -77,6 +79,10 @@ private:
     void CreateControls();
     void CreateImages();
     void CreateFont();
+    // The accessible name of a control: its entry in `names`, or the title
+    // just before it; a frame is a group named by its caption.
+    static void Name(HWND control, const LayoutEntry& e, const LayoutEntry* previous,
+                     const std::map<int, const char*>& names);
     int Scale(int pixels96) const { return MulDiv(pixels96, dpi_, 96); }
     // Places every control for the window's size, DPI and scroll position.
     void Place();

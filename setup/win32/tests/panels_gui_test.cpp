@@ -207,7 +207,7 @@ TEST_F(PanelsGui, SwipedCardReachesTheTracksAndTheLog) {
     EXPECT_FALSE(Checked(IDC_chkTrack4));
     app.Click(IDC_chkTrack2);
     EXPECT_EQ(app.Text(IDC_lblTracksToRead), L"5");
-    EXPECT_EQ(app.ToolTip(IDC_lblTracksToRead), L"Track  1, 3");
+    EXPECT_EQ(app.ToolTip(IDC_lblTracksToRead), L"Track  1, 3 (changed)");  // red: changed
     EXPECT_FALSE(Checked(IDC_chkTrack2));
     app.Click(IDC_chkTrack2);
     EXPECT_EQ(app.Text(IDC_lblTracksToRead), L"7");

@@ -3,6 +3,8 @@
 // call that takes its time.
 #include <gtest/gtest.h>
 
+#include <oleacc.h>
+
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -224,6 +226,56 @@ TEST_F(TerminalGui, InputDuringASlowCallChangesNothing) {
     // Afterwards the window takes input again.
     app.Click(IDC_cmdClaim);
     EXPECT_TRUE(WaitForLogLine(L"Claim : [0] Success"));
+}
+
+TEST_F(TerminalGui, ScreenReadersHearTheTitleOfEveryBoxAndValue) {
+    PrepareOposArea();
+    Start();
+    const struct {
+        int id;
+        const wchar_t* name;
+        long role;  // 0: the control's own
+    } cases[] = {
+        {IDC_TreeView1, L"Devices", 0},
+        {IDC_List1, L"Result Information", 0},
+        {IDC_lblSOName, L"SO Name", 0},
+        {IDC_lblSODescription, L"Description", 0},
+        {IDC_lblDeviceName, L"Device Name", 0},
+        {IDC_lblDeviceDescription, L"Description", 0},
+        {IDC_SODescription1, L"SO Description", 0},
+        {IDC_SOVersion1, L"SO Version", 0},
+        {IDC_COVersion, L"CO Version", 0},
+        {IDC_ResultCodeExtended, L"ResultCodeExtended", 0},
+        {IDC_State, L"State", 0},
+        {IDC_lblPulseOnTime, L"Pulse On Time", 0},
+        {IDC_DrawerOpened, L"DrawerOpened", 0},
+        {IDC_txtDisplayText, L"Display Text", 0},
+        {IDC_cmbDisplayType, L"Display Type", 0},
+        {IDC_cmbScrollText, L"Scroll Direction", 0},
+        {IDC_txtScrollUnits, L"Units", 0},
+        {IDC_txtBlinkRate, L"Blink Rate(ms)", 0},
+        {IDC_txtCursorColumn, L"Cursor Column", 0},
+        {IDC_txtCursorRow, L"Cursor Row", 0},
+        {IDC_txtDeviceBrightness, L"Brightness", 0},
+        {IDC_DeviceRows, L"Device Rows", 0},
+        {IDC_Track1, L"Track 1 Data", 0},
+        {IDC_lblAutoDisable, L"AutoDisable", 0},
+        {IDC_Frame1, L"OPOS Common Properties", ROLE_SYSTEM_GROUPING},
+        {IDC_Frame2, L"SO Information  (Registry Information)", ROLE_SYSTEM_GROUPING},
+        {IDC_frameLineDisplay, L"Line Display", ROLE_SYSTEM_GROUPING},
+    };
+    for (const auto& c : cases) {
+        long role = -1;
+        EXPECT_EQ(trellup_driver::AccessibleName(app.Control(c.id), &role), c.name) << c.id;
+        if (c.role != 0) {
+            EXPECT_EQ(role, c.role) << c.id;
+        }
+    }
+    // A value label tells its value under its name.
+    SelectDevice(L"CashDrawer", L"NVCD1");
+    std::wstring value = L"<unset>";
+    EXPECT_EQ(trellup_driver::AccessibleName(app.Control(IDC_lblDeviceName), nullptr, &value), L"Device Name");
+    EXPECT_EQ(value, L"NVCD1");
 }
 
 }  // namespace
