@@ -99,8 +99,26 @@ TEST_F(TerminalGui, TabVisitsTheEnabledControlsInReadingOrder) {
         Trellup::PressKeys({VK_TAB});
         app.Sync();
         EXPECT_EQ(GetDlgCtrlID(Focus()), id);
+        if (id == IDC_Image1) Shot("keyboard-picture-focus");
     }
-    Shot("keyboard-tab-order");
+    // On a picture, Space and Enter click it: Image1 opens the create dialog.
+    for (WORD key : {VK_SPACE, VK_RETURN}) {
+        for (int i = 0; i < 20 && GetDlgCtrlID(Focus()) != IDC_Image1; ++i) {
+            Trellup::PressKeys({VK_TAB});
+            app.Sync();
+        }
+        ASSERT_EQ(GetDlgCtrlID(Focus()), IDC_Image1);
+        Trellup::PressKeys({key});
+        HWND dialog = nullptr;
+        for (int i = 0; i < 200 && dialog == nullptr; ++i, Sleep(50)) {
+            HWND popup = GetLastActivePopup(app.main());
+            if (popup != app.main() && IsWindowVisible(popup)) dialog = popup;
+        }
+        ASSERT_NE(dialog, nullptr) << key;
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        for (int i = 0; i < 200 && IsWindowVisible(dialog); ++i) Sleep(50);
+        app.Sync();
+    }
 }
 
 TEST_F(TerminalGui, TheLogShowsLongLinesWholeCopiesAndSaves) {
@@ -137,6 +155,17 @@ TEST_F(TerminalGui, TheLogShowsLongLinesWholeCopiesAndSaves) {
     app.Sync();
     Shot("log-scrolled-right");
     SendMessageW(list, WM_HSCROLL, SB_LEFT, 0);
+
+    // Ctrl+C copies the selected line; cut-off descriptions show whole in their tips.
+    HWND first = app.Control(IDC_List1);
+    PostMessageW(first, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 5));
+    PostMessageW(first, WM_LBUTTONUP, 0, MAKELPARAM(10, 5));
+    app.Sync();
+    Chord({VK_CONTROL}, 'C');
+    EXPECT_EQ(ClipboardText(), L"Cash Drawer ========================\r\n");
+    EXPECT_FALSE(app.Text(IDC_CODescription).empty());
+    EXPECT_EQ(app.ToolTip(IDC_CODescription), app.Text(IDC_CODescription));
+    EXPECT_EQ(app.ToolTip(IDC_lblSODescription), L"Kestrix cash drawer");
 
     LogMenu(2);  // Copy All
     EXPECT_EQ(ClipboardText(), L"Cash Drawer ========================\r\nOpen : [0] Success\r\n");
