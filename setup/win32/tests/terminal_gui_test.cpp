@@ -16,6 +16,16 @@ namespace {
 
 using trellup_driver::Trellup;
 
+// The file name box of the system's save dialog: the edit control of its
+// "cmb13" (0x47c), into `*found`.
+BOOL CALLBACK FindFileNameBox(HWND h, LPARAM found) {
+    wchar_t cls[16] = {};
+    GetClassNameW(h, cls, 16);
+    if (GetDlgCtrlID(h) != 0x47c || _wcsicmp(cls, L"Edit") != 0) return TRUE;
+    *reinterpret_cast<HWND*>(found) = h;
+    return FALSE;
+}
+
 class TerminalGui : public GuiTest {
 protected:
     HWND Focus() const {
@@ -178,18 +188,8 @@ TEST_F(TerminalGui, TheLogShowsLongLinesWholeCopiesAndSaves) {
     for (int i = 0; i < 200 && dialog == nullptr; ++i, Sleep(50)) dialog = FindWindowW(L"#32770", L"Save As");
     ASSERT_NE(dialog, nullptr);
     Sleep(300);
-    // The file name box: the edit control of the dialog's "cmb13" (0x47c).
     HWND name = nullptr;
-    EnumChildWindows(
-        dialog,
-        [](HWND h, LPARAM found) -> BOOL {
-            wchar_t cls[16] = {};
-            GetClassNameW(h, cls, 16);
-            if (GetDlgCtrlID(h) != 0x47c || _wcsicmp(cls, L"Edit") != 0) return TRUE;
-            *reinterpret_cast<HWND*>(found) = h;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&name));
+    EnumChildWindows(dialog, FindFileNameBox, reinterpret_cast<LPARAM>(&name));
     ASSERT_NE(name, nullptr);
     SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
