@@ -33,6 +33,19 @@ void DeferDrawing(HWND list) {
     SetTimer(list, 1, USER_TIMER_MINIMUM, RedrawList);
 }
 
+// Selects one line of a list box and scrolls it into view; a list box that
+// lets the user select several lines takes the line as its only selection.
+void SelectLine(HWND list, int index) {
+    if ((GetWindowLongPtrW(list, GWL_STYLE) & (LBS_EXTENDEDSEL | LBS_MULTIPLESEL)) == 0) {
+        SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        return;
+    }
+    SendMessageW(list, LB_SETSEL, FALSE, -1);
+    if (index < 0) return;
+    SendMessageW(list, LB_SETSEL, TRUE, index);
+    SendMessageW(list, LB_SETCARETINDEX, static_cast<WPARAM>(index), FALSE);
+}
+
 }  // namespace
 
 class ControlBinder::WriteScope {
@@ -56,6 +69,11 @@ void ControlBinder::Bind(ControlModel& model, HWND hwnd, ControlKind kind, const
     bindings_.push_back(Binding{&model, hwnd, kind, frame});
     model.Bind(this);
     ShowAll(bindings_.back());
+}
+
+void ControlBinder::TipWithCaption(const ControlModel& model) {
+    caption_tips_.insert(&model);
+    if (const Binding* b = Find(model)) ShowToolTip(*b);
 }
 
 const ControlBinder::Binding* ControlBinder::Find(const ControlModel& model) const {
@@ -109,7 +127,16 @@ void ControlBinder::ShowEnabled(const Binding& b) {
 
 void ControlBinder::ShowToolTip(const Binding& b) {
     if (tooltip_ == nullptr) return;
-    const std::string& tip = b.model->ToolTipText();
+    std::string tip = b.model->ToolTipText();
+    if (tip.empty() && caption_tips_.count(b.model) != 0) {
+        if (auto* c = dynamic_cast<const CaptionedModel*>(b.model)) tip = c->Caption();
+    }
+    // Red marks a value that changed; the tip says so too, for those who
+    // do not see the colour.
+    if (const auto* coloured = dynamic_cast<const ColouredModel*>(b.model);
+        coloured != nullptr && b.kind == ControlKind::Label && coloured->BackColor() == kRed) {
+        tip = tip.empty() ? "Changed" : tip + " (changed)";
+    }
     bool& registered = has_tool_[b.hwnd];
     if (tip.empty() && !registered) return;
     std::wstring text = Wide(tip);
@@ -144,7 +171,11 @@ void ControlBinder::ShowItems(const Binding& b) {
     for (const std::string& item : list.Items()) {
         SendMessageW(b.hwnd, combo ? CB_ADDSTRING : LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(item).c_str()));
     }
-    SendMessageW(b.hwnd, combo ? CB_SETCURSEL : LB_SETCURSEL, static_cast<WPARAM>(list.ListIndex()), 0);
+    if (combo) {
+        SendMessageW(b.hwnd, CB_SETCURSEL, static_cast<WPARAM>(list.ListIndex()), 0);
+    } else {
+        SelectLine(b.hwnd, list.ListIndex());
+    }
     if (combo) SetWindowTextW(b.hwnd, Wide(list.Caption()).c_str());
 }
 
@@ -190,6 +221,7 @@ void ControlBinder::OnModelChanged(ControlModel& model, Prop what, int index) {
         } else if (b.kind != ControlKind::ListBox) {
             SetWindowTextW(b.hwnd, Wide(static_cast<CaptionedModel&>(model).Caption()).c_str());
         }
+        if (caption_tips_.count(&model) != 0) ShowToolTip(b);
         break;
     case Prop::Enabled:
         if (b.kind != ControlKind::Title) {
@@ -222,6 +254,7 @@ void ControlBinder::OnModelChanged(ControlModel& model, Prop what, int index) {
         break;
     case Prop::BackColor:
         InvalidateRect(b.hwnd, nullptr, TRUE);
+        ShowToolTip(b);
         break;
     case Prop::ToolTip:
         ShowToolTip(b);
@@ -249,13 +282,20 @@ void ControlBinder::OnModelChanged(ControlModel& model, Prop what, int index) {
             TreeView_SelectItem(b.hwnd, ItemOf(index));
         } else {
             const int i = static_cast<ListModel&>(model).ListIndex();
-            if (b.kind == ControlKind::ListBox) DeferDrawing(b.hwnd);
-            SendMessageW(b.hwnd, b.kind == ControlKind::ComboBox ? CB_SETCURSEL : LB_SETCURSEL,
-                         static_cast<WPARAM>(i), 0);
+            if (b.kind == ControlKind::ListBox) {
+                DeferDrawing(b.hwnd);
+                SelectLine(b.hwnd, i);
+            } else {
+                SendMessageW(b.hwnd, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
+            }
         }
         break;
     case Prop::Position: {
         const auto& frame = static_cast<Frame&>(model);
+        if (placer_) {
+            placer_(b.hwnd, frame.Left(), frame.Top());
+            break;
+        }
         const Dpi dpi;
         SetWindowPos(b.hwnd, nullptr, dpi(frame.Left()), dpi(frame.Top()), 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);

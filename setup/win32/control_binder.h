@@ -6,7 +6,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <map>
+#include <set>
 #include <vector>
 
 #include "controls/control_model.h"
@@ -41,6 +43,14 @@ public:
     // `frame` is the model of the frame the control lies in, or nullptr: a
     // control is enabled on screen only while its frame is too.
     void Bind(ControlModel& model, HWND hwnd, ControlKind kind, const ControlModel* frame);
+
+    // A label whose text may be cut off: while its model has no tool tip of
+    // its own, the tip shows the whole caption.
+    void TipWithCaption(const ControlModel& model);
+
+    // Moves a frame to a place the form gives in 96-DPI pixels; by default
+    // scaled to the system DPI.
+    void SetPlacer(std::function<void(HWND, int x, int y)> placer) { placer_ = std::move(placer); }
 
     HWND WindowOf(const ControlModel& model) const;
     ControlModel* ModelOf(HWND hwnd) const;
@@ -88,6 +98,8 @@ private:
     std::vector<HTREEITEM> tree_items_;  // by node of the bound tree
     std::map<Colour, UniqueBrush> brushes_;
     std::map<HWND, bool> has_tool_;
+    std::set<const ControlModel*> caption_tips_;
+    std::function<void(HWND, int, int)> placer_;
     int writing_ = 0;
 };
 

@@ -18,11 +18,16 @@ constexpr int kLabelH = 20;
 
 }  // namespace
 
+constexpr int kLogLeft = 864;
+constexpr int kLogLeastWidth = 120;
+constexpr int kMargin = 8;
+
 SIZE MainClientSize() { return SIZE{1096, 620}; }
+SIZE MainMinimumClientSize() { return SIZE{kLogLeft + kLogLeastWidth + kMargin, 620}; }
 
 std::vector<LayoutEntry> MainLayout(frmMain& f) {
     std::vector<LayoutEntry> l = {
-        {IDC_TreeView1, K::TreeView, &f.TreeView1, 0, 8, 8, 160, 604, nullptr},
+        {IDC_TreeView1, K::TreeView, &f.TreeView1, 0, 8, 8, 160, 604, nullptr, Grow::Down},
 
         {IDC_Frame2, K::Frame, &f.Frame2, 0, 176, 8, 412, 130, nullptr},
         Title(IDC_Frame2, 12, 24, 84, "SO Name"),
@@ -75,7 +80,7 @@ std::vector<LayoutEntry> MainLayout(frmMain& f) {
         y += 36;
     }
 
-    l.push_back({IDC_List1, K::ListBox, &f.List1, 0, 864, 8, 224, 604, nullptr});
+    l.push_back({IDC_List1, K::ListBox, &f.List1, 0, kLogLeft, 8, 224, 604, nullptr, Grow::RightDown});
 
     // The four test frames share one place; each holds its class's panel.
     const int fx = kTestFrameLeft, fy = kTestFrameTop, fw = 412, fh = 324;
@@ -158,6 +163,19 @@ std::vector<LayoutEntry> MainLayout(frmMain& f) {
     };
     l.insert(l.end(), panels.begin(), panels.end());
     return l;
+}
+
+std::map<int, const char*> MainAccessibleNames() {
+    // Controls without a title just before them; the others take that title.
+    return {
+        {IDC_TreeView1, "Devices"},          {IDC_List1, "Result Information"},
+        {IDC_SOVersion1, "SO Version"},      {IDC_COVersion, "CO Version"},
+        {IDC_txtDisplayText, "Display Text"}, {IDC_cmbDisplayType, "Display Type"},
+        {IDC_txtCursorColumn, "Cursor Column"}, {IDC_txtCursorRow, "Cursor Row"},
+        {IDC_DeviceColumns, "Device Columns"}, {IDC_DeviceRows, "Device Rows"},
+        {IDC_Track1, "Track 1 Data"},        {IDC_Track2, "Track 2 Data"},
+        {IDC_Track3, "Track 3 Data"},        {IDC_Track4, "Track 4 Data"},
+    };
 }
 
 std::vector<ControlAction> MainActions(frmMain& f) {

@@ -1,7 +1,13 @@
 #include "main_window.h"
 
+#include <oleacc.h>
 #include <windowsx.h>
 
+#include <algorithm>
+#include <iterator>
+
+
+#include "accessible_name.h"
 #include "frame_window.h"
 #include "resource_ids.h"
 
@@ -17,7 +23,8 @@ DWORD StyleOf(ControlKind kind) {
     case ControlKind::OptionButton: return BS_AUTORADIOBUTTON | WS_TABSTOP;
     case ControlKind::TextBox: return ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP;
     case ControlKind::ComboBox: return CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP;
-    case ControlKind::ListBox: return LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP;
+    case ControlKind::ListBox:
+        return LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_EXTENDEDSEL | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP;
     case ControlKind::Frame: return WS_CLIPSIBLINGS;
     case ControlKind::Picture: return SS_ICON | SS_NOTIFY | SS_CENTERIMAGE | SS_REALSIZEIMAGE;
     case ControlKind::TreeView:
@@ -66,12 +73,55 @@ constexpr PictureIcon kPictureIcons[] = {
     {IDC_CashDrawerClose, IDI_DRAWER_CLOSED, 64}, {IDC_CashDrawerOpen, IDI_DRAWER_OPEN, 64},
 };
 
+// The test frames share one place below the pictures: in reading (and Tab)
+// order they come right after the pictures.
+constexpr int kTestFrames[] = {IDC_frameCashDrawer, IDC_frameLineDisplay, IDC_frameMSR, IDC_framePOSPrinter};
+constexpr int kPictureButtons[] = {IDC_Image1, IDC_Image2, IDC_Image3, IDC_Image4};
+
+// The DPI of the monitor a window is on; the system DPI where the system
+// does not tell it per window.
+int WindowDpi(HWND hwnd) {
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto get = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (get != nullptr && hwnd != nullptr) {
+        if (const UINT dpi = get(hwnd); dpi != 0) return static_cast<int>(dpi);
+    }
+    return Dpi().value();
+}
+
+RECT WorkAreaOf(HWND hwnd) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    HMONITOR monitor = hwnd != nullptr ? MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST)
+                                       : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    if (GetMonitorInfoW(monitor, &info)) return info.rcWork;
+    RECT rc{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &rc, 0);
+    return rc;
+}
+
+constexpr DWORD kMainStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+constexpr DWORD kMainExStyle = WS_EX_CONTROLPARENT;
+
+// The window size for a client size at the window's DPI.
+SIZE WindowSizeFor(SIZE client) {
+    RECT rc{0, 0, client.cx, client.cy};
+    AdjustWindowRectEx(&rc, kMainStyle, FALSE, kMainExStyle);
+    return SIZE{rc.right - rc.left, rc.bottom - rc.top};
+}
+
 }  // namespace
+
+MainWindow* MainWindow::hooked_ = nullptr;
 
 MainWindow::MainWindow(frmMain& form, Win32Shell& shell, HINSTANCE instance)
     : form_(form), shell_(shell), instance_(instance) {}
 
 MainWindow::~MainWindow() {
+    if (input_hook_ != nullptr) UnhookWindowsHookEx(input_hook_);
+    hooked_ = nullptr;
+    log_.reset();
     form_.TreeView1.SetHitTest(nullptr);
     binder_.reset();
     if (hwnd_ != nullptr) DestroyWindow(hwnd_);
@@ -90,15 +140,14 @@ bool MainWindow::Create() {
     wc.lpszClassName = kMainClass;
     if (RegisterClassExW(&wc) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
 
-    const Dpi dpi;
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-    const DWORD ex_style = WS_EX_CONTROLPARENT;
+    dpi_ = Dpi().value();
     const SIZE client = MainClientSize();
-    RECT rc{0, 0, dpi(client.cx), dpi(client.cy)};
-    AdjustWindowRectEx(&rc, style, FALSE, ex_style);
-    hwnd_ = CreateWindowExW(ex_style, kMainClass, L"", style, CW_USEDEFAULT, CW_USEDEFAULT, rc.right - rc.left,
-                            rc.bottom - rc.top, nullptr, nullptr, instance_, this);
+    const SIZE size = WindowSizeFor(SIZE{Scale(client.cx), Scale(client.cy)});
+    hwnd_ = CreateWindowExW(kMainExStyle, kMainClass, L"", kMainStyle, CW_USEDEFAULT, CW_USEDEFAULT, size.cx, size.cy,
+                            nullptr, nullptr, instance_, this);
     if (hwnd_ == nullptr) return false;
+    dpi_ = WindowDpi(hwnd_);
+    const Dpi dpi;
 
     tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance_,
@@ -106,15 +155,34 @@ bool MainWindow::Create() {
     SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, dpi(420));
     binder_ = std::make_unique<ControlBinder>(tooltip_);
     binder_->Bind(form_.Form, hwnd_, ControlKind::Title, nullptr);
+    binder_->SetPlacer([this](HWND frame, int x, int y) { PlaceFrame(frame, x, y); });
 
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-        font_.reset(CreateFontIndirectW(&metrics.lfMessageFont));
-    }
+    CreateFont();
     CreateImages();
     CreateControls();
     for (const ControlAction& a : MainActions(form_)) actions_[a.id] = a;
+    // Texts that may be longer than their label show whole in the tip.
+    for (const Label* l : {&form_.lblSOName, &form_.lblSODescription, &form_.lblDeviceDescription,
+                           &form_.SODescription1, &form_.CODescription}) {
+        binder_->TipWithCaption(*l);
+    }
+    ReadingOrder();
+    MakePicturesFocusable();
+    if (HWND list = binder_->WindowOf(form_.List1)) {
+        log_ = std::make_unique<LogList>(
+            list, [this] { form_.List1.Clear(); },
+            [this] {
+                LogFileHeader h;
+                h.device = Utf8(Wide(form_.lblDeviceName.Caption()));
+                h.program = Utf8(Wide(WindowText(hwnd_)));
+                h.bits = static_cast<int>(sizeof(void*) * 8);
+                return h;
+            });
+    }
+    hooked_ = this;
+    input_hook_ = SetWindowsHookExW(WH_GETMESSAGE, InputHook, nullptr, GetCurrentThreadId());
+    Place();
+    FitInWorkArea();
     shell_.Attach(hwnd_, tree_, MainMenuIds(form_));
     form_.TreeView1.SetHitTest([this](int x, int y) {
         TVHITTESTINFO ht{};
@@ -142,7 +210,10 @@ void MainWindow::CreateControls() {
     std::map<int, HWND> frames;
     std::map<int, const ControlModel*> frame_models;
     int next_title = IDC_FIRST_TITLE;
-    for (const LayoutEntry& e : MainLayout(form_)) {
+    const std::map<int, const char*> names = MainAccessibleNames();
+    const std::vector<LayoutEntry> layout = MainLayout(form_);
+    const LayoutEntry* previous = nullptr;
+    for (const LayoutEntry& e : layout) {
         HWND parent = e.parent != 0 ? frames.at(e.parent) : hwnd_;
         const int id = e.kind == ControlKind::Title ? next_title++ : e.id;
         const std::wstring text = e.title != nullptr ? Wide(e.title) : std::wstring();
@@ -151,6 +222,9 @@ void MainWindow::CreateControls() {
                                        dpi(e.h), parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_,
                                        nullptr);
         if (control == nullptr) continue;
+        Name(control, e, previous, names);
+        previous = &e;
+        placed_.push_back(Placed{control, e, e.parent == 0 ? dynamic_cast<const Frame*>(e.model) : nullptr});
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
         if (e.kind == ControlKind::Frame) {
             frames[e.id] = control;
@@ -159,6 +233,7 @@ void MainWindow::CreateControls() {
         if (e.kind == ControlKind::TreeView) {
             tree_ = control;
             TreeView_SetImageList(control, tree_images_.get(), TVSIL_NORMAL);
+            SetWindowSubclass(control, TreeProc, 1, reinterpret_cast<DWORD_PTR>(this));
         }
         if (e.kind == ControlKind::TextBox) SetWindowSubclass(control, EditProc, 1, reinterpret_cast<DWORD_PTR>(this));
         for (const PictureIcon& p : kPictureIcons) {
@@ -175,6 +250,268 @@ void MainWindow::CreateControls() {
             if (auto* f = dynamic_cast<Frame*>(e.model); f != nullptr && f->Left() < 0) f->Move(e.x, e.y);
         }
     }
+}
+
+void MainWindow::Name(HWND control, const LayoutEntry& e, const LayoutEntry* previous,
+                      const std::map<int, const char*>& names) {
+    if (e.kind == ControlKind::Frame) {
+        if (const auto* frame = dynamic_cast<const CaptionedModel*>(e.model)) {
+            SetAccessibleName(control, Wide(frame->Caption()), ROLE_SYSTEM_GROUPING);
+        }
+        return;
+    }
+    const bool named = e.kind == ControlKind::Label || e.kind == ControlKind::TextBox ||
+                       e.kind == ControlKind::ComboBox || e.kind == ControlKind::ListBox ||
+                       e.kind == ControlKind::TreeView;
+    if (!named) return;
+    const char* name = nullptr;
+    if (auto n = names.find(e.id); n != names.end()) {
+        name = n->second;
+    } else if (previous != nullptr && previous->kind == ControlKind::Title && previous->parent == e.parent) {
+        name = previous->title;
+    }
+    if (name != nullptr) SetAccessibleName(control, NameFromTitle(Wide(name)));
+}
+
+void MainWindow::CreateFont() {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return;
+    // The system gives the font at the system DPI; the window may be on a
+    // monitor of another.
+    metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, dpi_, Dpi().value());
+    font_.reset(CreateFontIndirectW(&metrics.lfMessageFont));
+}
+
+void MainWindow::Place() {
+    if (placing_ || hwnd_ == nullptr) return;
+    placing_ = true;
+    const SIZE least{Scale(MainMinimumClientSize().cx), Scale(MainMinimumClientSize().cy)};
+    RECT rc{};
+    // Showing or hiding a scroll bar changes the client area: twice settles it.
+    for (int pass = 0; pass < 2; ++pass) {
+        GetClientRect(hwnd_, &rc);
+        scroll_.x = std::clamp<LONG>(scroll_.x, 0, std::max<LONG>(0, least.cx - rc.right));
+        scroll_.y = std::clamp<LONG>(scroll_.y, 0, std::max<LONG>(0, least.cy - rc.bottom));
+        SCROLLINFO si{};
+        si.cbSize = sizeof si;
+        si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+        si.nMax = least.cx - 1;
+        si.nPage = static_cast<UINT>(rc.right);
+        si.nPos = scroll_.x;
+        SetScrollInfo(hwnd_, SB_HORZ, &si, TRUE);
+        si.nMax = least.cy - 1;
+        si.nPage = static_cast<UINT>(rc.bottom);
+        si.nPos = scroll_.y;
+        SetScrollInfo(hwnd_, SB_VERT, &si, TRUE);
+    }
+    GetClientRect(hwnd_, &rc);
+    const int width = std::max<int>(rc.right, least.cx);
+    for (const Placed& p : placed_) {
+        const LayoutEntry& e = p.entry;
+        int x = Scale(e.x), y = Scale(e.y), w = Scale(e.w), h = Scale(e.h);
+        if (p.frame != nullptr && p.frame->Left() >= 0) {
+            x = Scale(p.frame->Left());
+            y = Scale(p.frame->Top());
+        }
+        // The tree and the log end at the bottom of what is in view.
+        if (e.grow != Grow::None) h = std::max(Scale(40), static_cast<int>(rc.bottom) - y - Scale(8));
+        if (e.grow == Grow::RightDown) w = std::max(Scale(40), width - x - Scale(8));
+        if (e.parent == 0) {
+            x -= scroll_.x;
+            y -= scroll_.y;
+        }
+        SetWindowPos(p.hwnd, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    placing_ = false;
+}
+
+void MainWindow::PlaceFrame(HWND frame, int x96, int y96) {
+    SetWindowPos(frame, nullptr, Scale(x96) - scroll_.x, Scale(y96) - scroll_.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MainWindow::OnScroll(int bar, WPARAM wp) {
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_ALL;
+    if (!GetScrollInfo(hwnd_, bar, &si)) return;
+    int pos = si.nPos;
+    switch (LOWORD(wp)) {
+    case SB_LINEUP: pos -= Scale(16); break;
+    case SB_LINEDOWN: pos += Scale(16); break;
+    case SB_PAGEUP: pos -= static_cast<int>(si.nPage); break;
+    case SB_PAGEDOWN: pos += static_cast<int>(si.nPage); break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: pos = si.nTrackPos; break;
+    case SB_TOP: pos = si.nMin; break;
+    case SB_BOTTOM: pos = si.nMax; break;
+    default: return;
+    }
+    (bar == SB_HORZ ? scroll_.x : scroll_.y) = pos;
+    Place();
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void MainWindow::OnMinMaxInfo(MINMAXINFO* info) const {
+    // Every panel shows at the least size; where the work area is smaller,
+    // the window fits it and scrolls.
+    const RECT work = WorkAreaOf(hwnd_);
+    SIZE least = WindowSizeFor(SIZE{Scale(MainMinimumClientSize().cx), Scale(MainMinimumClientSize().cy)});
+    // A scroll bar that the other direction needs takes room of its own.
+    if (least.cy > work.bottom - work.top) least.cx += GetSystemMetrics(SM_CXVSCROLL);
+    if (least.cx > work.right - work.left) least.cy += GetSystemMetrics(SM_CYHSCROLL);
+    info->ptMinTrackSize.x = std::min<LONG>(least.cx, work.right - work.left);
+    info->ptMinTrackSize.y = std::min<LONG>(least.cy, work.bottom - work.top);
+}
+
+void MainWindow::FitInWorkArea() {
+    const RECT work = WorkAreaOf(hwnd_);
+    RECT rc{};
+    GetWindowRect(hwnd_, &rc);
+    const LONG w = std::min(rc.right - rc.left, work.right - work.left);
+    const LONG h = std::min(rc.bottom - rc.top, work.bottom - work.top);
+    const LONG x = std::clamp(rc.left, work.left, work.right - w);
+    const LONG y = std::clamp(rc.top, work.top, work.bottom - h);
+    if (x != rc.left || y != rc.top || w != rc.right - rc.left || h != rc.bottom - rc.top) {
+        SetWindowPos(hwnd_, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+void MainWindow::ReadingOrder() {
+    HWND after = GetDlgItem(hwnd_, kPictureButtons[std::size(kPictureButtons) - 1]);
+    for (int id : kTestFrames) {
+        HWND frame = GetDlgItem(hwnd_, id);
+        if (frame == nullptr || after == nullptr) continue;
+        SetWindowPos(frame, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        after = frame;
+    }
+}
+
+void MainWindow::MakePicturesFocusable() {
+    for (int id : kPictureButtons) {
+        HWND picture = GetDlgItem(hwnd_, id);
+        if (picture == nullptr) continue;
+        SetWindowLongPtrW(picture, GWL_STYLE, GetWindowLongPtrW(picture, GWL_STYLE) | WS_TABSTOP);
+        SetWindowSubclass(picture, PictureProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    }
+}
+
+void MainWindow::ShowTreeMenuAtSelection() {
+    // The menu of the selected node, at the node, as a right click there
+    // would open it; without a selection, the menu of empty space.
+    RECT rc{};
+    HTREEITEM item = TreeView_GetSelection(tree_);
+    POINT pt{Scale(4), Scale(4)};
+    if (item != nullptr && TreeView_GetItemRect(tree_, item, &rc, TRUE)) {
+        pt = POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+    } else {
+        GetClientRect(tree_, &rc);
+        pt = POINT{rc.right / 2, rc.bottom - Scale(4)};
+    }
+    const int shift = GetKeyState(VK_SHIFT) < 0 ? 1 : 0;
+    RunCommand([&] { form_.TreeView1_MouseUp(2, shift, pt.x, pt.y); });
+}
+
+LRESULT CALLBACK MainWindow::TreeProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
+    auto* self = reinterpret_cast<MainWindow*>(data);
+    try {
+        switch (msg) {
+        case WM_KEYDOWN:
+            if (wp == VK_APPS) return 0;  // the menu opens when the key goes up
+            break;
+        case WM_KEYUP:
+            if (wp == VK_APPS) {
+                self->ShowTreeMenuAtSelection();
+                return 0;
+            }
+            break;
+        case WM_SYSKEYDOWN:
+        case WM_SYSKEYUP:
+            if (wp == VK_F10 && GetKeyState(VK_SHIFT) < 0) {
+                if (msg == WM_SYSKEYDOWN) self->ShowTreeMenuAtSelection();
+                return 0;
+            }
+            break;
+        case WM_CONTEXTMENU:
+            // From the keyboard (a right click has opened its menu already).
+            if (lp == -1) self->ShowTreeMenuAtSelection();
+            return 0;
+        case WM_NCDESTROY:
+            RemoveWindowSubclass(hwnd, TreeProc, 1);
+            break;
+        default:
+            break;
+        }
+    } catch (...) {
+    }
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+LRESULT CALLBACK MainWindow::PictureProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
+    auto* self = reinterpret_cast<MainWindow*>(data);
+    try {
+        switch (msg) {
+        case WM_GETDLGCODE:
+            // Enter reaches the picture instead of pressing a default button.
+            if (lp != 0 && reinterpret_cast<MSG*>(lp)->message == WM_KEYDOWN &&
+                reinterpret_cast<MSG*>(lp)->wParam == VK_RETURN) {
+                return DLGC_WANTMESSAGE;
+            }
+            break;
+        case WM_KEYDOWN:
+            if (wp == VK_RETURN || wp == VK_SPACE) {
+                auto action = self->actions_.find(GetDlgCtrlID(hwnd));
+                if (action != self->actions_.end() && action->second.clicked) self->RunCommand(action->second.clicked);
+                return 0;
+            }
+            break;
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS:
+            InvalidateRect(hwnd, nullptr, TRUE);
+            break;
+        case WM_PAINT: {
+            const LRESULT r = DefSubclassProc(hwnd, msg, wp, lp);
+            if (GetFocus() == hwnd) {
+                HDC dc = GetDC(hwnd);
+                RECT rc;
+                GetClientRect(hwnd, &rc);
+                InflateRect(&rc, -1, -1);
+                DrawFocusRect(dc, &rc);
+                ReleaseDC(hwnd, dc);
+            }
+            return r;
+        }
+        case WM_NCDESTROY:
+            RemoveWindowSubclass(hwnd, PictureProc, 1);
+            break;
+        default:
+            break;
+        }
+    } catch (...) {
+    }
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+LRESULT CALLBACK MainWindow::InputHook(int code, WPARAM wp, LPARAM lp) {
+    // While a command runs, a control object that dispatches messages would
+    // hand keys and clicks to the window's controls: the tree would move its
+    // highlight, a check box would flip without its command. They are
+    // dropped before anyone sees them; events (posted messages) still flow,
+    // and menus and message boxes opened by the command take input as usual.
+    MainWindow* self = hooked_;
+    if (code == HC_ACTION && wp == PM_REMOVE && self != nullptr && self->running_command_) {
+        auto* msg = reinterpret_cast<MSG*>(lp);
+        const bool input = (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST) ||
+                           (msg->message >= WM_MOUSEFIRST && msg->message <= WM_MOUSELAST) ||
+                           (msg->message >= WM_NCMOUSEMOVE && msg->message <= WM_NCXBUTTONDBLCLK);
+        GUITHREADINFO gui{};
+        gui.cbSize = sizeof gui;
+        const bool in_menu = GetGUIThreadInfo(GetCurrentThreadId(), &gui) &&
+                             (gui.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE)) != 0;
+        if (input && !in_menu && msg->hwnd != nullptr && IsChild(self->hwnd_, msg->hwnd)) msg->message = WM_NULL;
+    }
+    return CallNextHookEx(nullptr, code, wp, lp);
 }
 
 bool MainWindow::PreTranslate(MSG* msg) { return hwnd_ != nullptr && IsDialogMessageW(hwnd_, msg); }
@@ -249,6 +586,35 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
             }
         }
         return DefWindowProcW(hwnd_, msg, wp, lp);
+    case WM_SIZE:
+        Place();
+        return 0;
+    case WM_GETMINMAXINFO:
+        OnMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lp));
+        return 0;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+        if (lp == 0) OnScroll(msg == WM_HSCROLL ? SB_HORZ : SB_VERT, wp);
+        return 0;
+    case WM_DPICHANGED: {
+        // Dragged to a monitor of another DPI: fonts and places anew, in
+        // the size the system suggests.
+        dpi_ = HIWORD(wp);
+        CreateFont();
+        for (const Placed& p : placed_) SendMessageW(p.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+        const RECT* suggested = reinterpret_cast<const RECT*>(lp);
+        SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        Place();
+        return 0;
+    }
+    case WM_SETCURSOR:
+        // A command that takes its time shows it.
+        if (running_command_) {
+            SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
+            return TRUE;
+        }
+        return DefWindowProcW(hwnd_, msg, wp, lp);
     case WM_CLOSE:
         // A command still running (a control object dispatching messages
         // while it works) ends first.
@@ -304,6 +670,10 @@ LRESULT MainWindow::OnNotify(const NMHDR* hdr) {
     case NM_RCLICK:
         RunCommand([&] { form_.TreeView1_MouseUp(2, shift, pt.x, pt.y); });
         return 1;  // no WM_CONTEXTMENU as well
+    case TVN_SELCHANGINGW:
+        // What the tree highlights is always the device the form works on:
+        // no selection moves by the user while a command runs.
+        return running_command_ && !binder_->Writing() ? TRUE : FALSE;
     case TVN_SELCHANGEDW: {
         if (binder_->Writing()) return 0;
         const auto* change = reinterpret_cast<const NMTREEVIEWW*>(hdr);

@@ -112,6 +112,12 @@
 #define IDM_Menu_Delete_Device 2015
 #define IDM_Menu_Device_Rescan 2016
 
+/* The result log's context menu. */
+#define IDM_Log_Copy 2030
+#define IDM_Log_Copy_All 2031
+#define IDM_Log_Save_As 2032
+#define IDM_Log_Clear 2033
+
 #define IDC_MasterDevice 3001
 #define IDC_lblMasterDevice 3002
 #define IDC_MasterName 3003

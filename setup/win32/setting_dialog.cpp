@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "accessible_name.h"
 #include "resource_ids.h"
 
 namespace trellup::win32 {
@@ -194,6 +195,14 @@ void SettingDialog::OnInitDialog() {
     }
     form_.Form.Bind(this);
     SetWindowTextW(hwnd_, Wide(form_.Form.Caption()).c_str());
+    // Each box is named by its title, as a screen reader reads it.
+    const std::pair<int, int> titled[] = {
+        {IDC_MasterDevice, IDC_Label2},     {IDC_MasterName, IDC_Label2},      {IDC_lblMasterDevice, IDC_Label2},
+        {IDC_txtDeviceName, IDC_Label1},    {IDC_txtPulseOnTime, IDC_Label21}, {IDC_txtTimeOut, IDC_Label3},
+    };
+    for (const auto& [box, title] : titled) {
+        SetAccessibleName(GetDlgItem(hwnd_, box), NameFromTitle(Wide(WindowText(GetDlgItem(hwnd_, title)))));
+    }
     for (int id : {IDC_txtPulseOnTime, IDC_txtTimeOut}) {
         SetWindowSubclass(GetDlgItem(hwnd_, id), NumberBoxProc, static_cast<UINT_PTR>(id),
                           reinterpret_cast<DWORD_PTR>(this));

@@ -15,6 +15,8 @@ namespace trellup::win32 {
 std::wstring Wide(const std::string& text);
 std::string Narrow(const wchar_t* text, int length = -1);
 std::string Narrow(const std::wstring& text);
+// UTF-16 to UTF-8, for files.
+std::string Utf8(const std::wstring& text);
 
 // The window's text, in the ANSI code page. *exact (when given) tells
 // whether the code page holds every character of it.

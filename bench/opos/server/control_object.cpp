@@ -2,6 +2,7 @@
 
 #include <wrl/client.h>
 
+#include <cwchar>
 #include <new>
 
 #include "enumerators.h"
@@ -85,6 +86,25 @@ HRESULT CheckCall(Member kind, WORD flags, const DISPPARAMS& p) {
 bool StrictMode() {
     wchar_t value[4] = {};
     return GetEnvironmentVariableW(L"OPOS_BENCH_STRICT", value, 4) == 1 && value[0] == L'1';
+}
+
+// OPOS_BENCH_SLOW_OPEN_MS=<n>: Open first runs the caller's message loop for
+// n milliseconds, as a service object does that waits for its hardware while
+// dispatching: the application sees input and events during its call.
+void DispatchDuringSlowOpen() {
+    wchar_t value[12] = {};
+    const DWORD got = GetEnvironmentVariableW(L"OPOS_BENCH_SLOW_OPEN_MS", value, 12);
+    if (got == 0 || got >= 12) return;
+    const DWORD ms = static_cast<DWORD>(wcstoul(value, nullptr, 10));
+    const DWORD start = GetTickCount();
+    for (DWORD passed = 0; passed < ms; passed = GetTickCount() - start) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - passed, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
 }
 
 class ControlObject final : public IDispatch, public IConnectionPointContainer {
@@ -474,6 +494,7 @@ private:
     }
 
     long Open(const std::wstring& device) {
+        DispatchDuringSlowOpen();
         if (so_) return Fail(kIllegal, kOrAlreadyOpen);
         std::wstring prog_id;
         if (long missing = ReadProgId(spec_.class_name, device, &prog_id)) return Fail(kNoExist, missing);

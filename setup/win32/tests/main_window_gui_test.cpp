@@ -102,8 +102,10 @@ TEST_F(MainWindowGui, LifeCycleCommandsLogAndRefreshTheProperties) {
     EXPECT_EQ(app.Text(IDC_State), L"2");
     EXPECT_EQ(app.Text(IDC_Claimed), L"False");
     EXPECT_EQ(app.Text(IDC_SODescription1).empty(), false);
-    EXPECT_EQ(app.ToolTip(IDC_State), L"Device idle");
-    EXPECT_EQ(app.ToolTip(IDC_OpenResult), L"Success");
+    // Red values say in their tips that they changed.
+    EXPECT_EQ(app.ToolTip(IDC_State), L"Device idle (changed)");
+    EXPECT_EQ(app.ToolTip(IDC_OpenResult), L"Success (changed)");
+    EXPECT_EQ(app.ToolTip(IDC_Claimed), L"Changed");
     EXPECT_EQ(Background(IDC_State), kRedPixel);  // emptied by the selection, so changed
     EXPECT_FALSE(app.Enabled(IDC_cmdOpen));
     EXPECT_TRUE(app.Enabled(IDC_cmdClaim));
@@ -114,6 +116,7 @@ TEST_F(MainWindowGui, LifeCycleCommandsLogAndRefreshTheProperties) {
     EXPECT_EQ(app.Text(IDC_Claimed), L"True");
     EXPECT_EQ(Background(IDC_Claimed), kRedPixel);
     EXPECT_EQ(Background(IDC_OpenResult), GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(app.ToolTip(IDC_OpenResult), L"Success");
     EXPECT_TRUE(app.Enabled(IDC_cmdRelease));
     EXPECT_FALSE(app.Enabled(IDC_cmdClaim));
 
@@ -133,7 +136,7 @@ TEST_F(MainWindowGui, LifeCycleCommandsLogAndRefreshTheProperties) {
     app.Click(IDC_cmdClose);
     EXPECT_EQ(LastLogLine(L"Close : [0] Success"), L"Close : [0] Success");
     EXPECT_EQ(app.Text(IDC_State), L"1");
-    EXPECT_EQ(app.ToolTip(IDC_State), L"Device closed");
+    EXPECT_EQ(app.ToolTip(IDC_State), L"Device closed (changed)");
     EXPECT_TRUE(app.Enabled(IDC_cmdOpen));
     EXPECT_FALSE(app.Enabled(IDC_cmdClose));
     EXPECT_EQ(app.ListIndex(IDC_List1), static_cast<int>(app.ListItems(IDC_List1).size()) - 1);

@@ -207,7 +207,7 @@ TEST_F(PanelsGui, SwipedCardReachesTheTracksAndTheLog) {
     EXPECT_FALSE(Checked(IDC_chkTrack4));
     app.Click(IDC_chkTrack2);
     EXPECT_EQ(app.Text(IDC_lblTracksToRead), L"5");
-    EXPECT_EQ(app.ToolTip(IDC_lblTracksToRead), L"Track  1, 3");
+    EXPECT_EQ(app.ToolTip(IDC_lblTracksToRead), L"Track  1, 3 (changed)");  // red: changed
     EXPECT_FALSE(Checked(IDC_chkTrack2));
     app.Click(IDC_chkTrack2);
     EXPECT_EQ(app.Text(IDC_lblTracksToRead), L"7");
@@ -241,6 +241,36 @@ TEST_F(PanelsGui, SwipedCardReachesTheTracksAndTheLog) {
               L"\n\nCapISO\t\t: True\n\nCapJISOne\t: False\n\nCapJISTwo\t: False\n\nCapTransmitSentinels: True"
               L"\n\nCapPowerReporting\t: None\t",
               true, IDOK, "box-msr-capability");
+}
+
+TEST_F(PanelsGui, EventsReachTheLogDuringASlowCall) {
+    PrepareOposArea();
+    SetEnvironmentVariableW(L"OPOS_BENCH_SLOW_OPEN_MS", L"3000");
+    Start();
+    SetEnvironmentVariableW(L"OPOS_BENCH_SLOW_OPEN_MS", nullptr);
+    app.Click(IDC_chkClearLog);  // the lines of both devices stay
+    SelectDevice(L"MSR", L"BenchMSR");
+    ASSERT_NO_FATAL_FAILURE(OpenClaimEnable());
+    app.Click(IDC_cmdEnentEnabled);
+    ASSERT_EQ(app.Text(IDC_lblDataEventEnabled), L"True");
+    SelectDevice(L"CashDrawer", L"NVCD1");  // the reader stays open and enabled
+
+    app.PostClick(IDC_cmdOpen);  // runs for 3 s, dispatching messages
+    Sleep(300);
+    ASSERT_EQ(Card(L"swipe B4111111111111111^BENCH/CARD^3012 4111111111111111=3012 0123456789"), 0);
+    const std::wstring opened = L"Open : [0] Success", event = L"Data Event : [A1521]";
+    // The event's line comes while the drawer's Open still runs...
+    ASSERT_TRUE(WaitForLogLine(event));
+    const auto during = app.ListItems(IDC_List1);
+    EXPECT_EQ(std::count(during.begin(), during.end(), opened), 1) << "only the reader's Open has ended";
+    // ...which ends after it.
+    std::vector<std::wstring> after;
+    for (int i = 0; i < 100 && std::count(after.begin(), after.end(), opened) < 2; ++i, Sleep(100)) {
+        after = app.ListItems(IDC_List1);
+    }
+    ASSERT_EQ(std::count(after.begin(), after.end(), opened), 2);
+    EXPECT_EQ(after.back(), opened);
+    EXPECT_EQ(app.Text(IDC_Track1), L"B4111111111111111^BENCH/CARD^3012");
 }
 
 }  // namespace

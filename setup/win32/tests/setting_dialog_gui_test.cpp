@@ -230,6 +230,16 @@ TEST_F(SettingDialogGui, CreatedFromTheBenchModelTheDrawerFires) {
     EXPECT_EQ(tab_stops, (std::vector<int>{IDC_MasterDevice, IDC_txtDeviceName, IDC_txtPulseOnTime, IDCANCEL, IDOK,
                                            IDC_MasterName, IDC_txtTimeOut, IDC_OpenStatusHigh}));
     EXPECT_FALSE(IsWindowEnabled(app.main()));
+    // Each box is named by its title, which comes just before it.
+    const std::pair<int, const wchar_t*> names[] = {
+        {IDC_MasterDevice, L"Master Device"},           {IDC_MasterName, L"Master Device"},
+        {IDC_lblMasterDevice, L"Master Device"},        {IDC_txtDeviceName, L"Device Name"},
+        {IDC_txtPulseOnTime, L"Pulse On Time (ms)"},    {IDC_txtTimeOut, L"Time Out (ms)"},
+    };
+    for (const auto& [id, name] : names) EXPECT_EQ(trellup_driver::AccessibleName(Item(id)), name) << id;
+    const std::pair<int, int> titled[] = {{IDC_MasterDevice, IDC_Label2}, {IDC_txtDeviceName, IDC_Label1},
+                                          {IDC_txtPulseOnTime, IDC_Label21}, {IDC_txtTimeOut, IDC_Label3}};
+    for (const auto& [id, title] : titled) EXPECT_EQ(GetWindow(Item(id), GW_HWNDPREV), Item(title)) << id;
 
     // What the create mode shows.
     EXPECT_EQ(Text(IDOK), L"Create");

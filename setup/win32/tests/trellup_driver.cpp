@@ -1,6 +1,7 @@
 #include "trellup_driver.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -469,6 +470,43 @@ std::wstring WindowsPath(const std::string& unix_path) {
     std::wstring w(L"Z:");
     for (char c : unix_path) w += c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(c));
     return w;
+}
+
+}  // namespace trellup_driver
+
+namespace trellup_driver {
+
+std::wstring AccessibleName(HWND hwnd, long* role, std::wstring* value) {
+    IAccessible* acc = nullptr;
+    const HRESULT found = AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                                     reinterpret_cast<void**>(&acc));
+    if (FAILED(found) || acc == nullptr) {
+        wchar_t text[48];
+        swprintf(text, 48, L"<no object: 0x%08lx>", static_cast<unsigned long>(found));
+        return text;
+    }
+    VARIANT self;
+    VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    std::wstring text = L"<none>";
+    if (acc->get_accName(self, &name) == S_OK && name != nullptr) text.assign(name, SysStringLen(name));
+    SysFreeString(name);
+    if (role != nullptr) {
+        VARIANT r;
+        VariantInit(&r);
+        *role = acc->get_accRole(self, &r) == S_OK && r.vt == VT_I4 ? r.lVal : 0;
+        VariantClear(&r);
+    }
+    if (value != nullptr) {
+        BSTR v = nullptr;
+        value->clear();
+        if (acc->get_accValue(self, &v) == S_OK && v != nullptr) value->assign(v, SysStringLen(v));
+        SysFreeString(v);
+    }
+    acc->Release();
+    return text;
 }
 
 }  // namespace trellup_driver

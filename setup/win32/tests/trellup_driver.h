@@ -95,6 +95,11 @@ bool WaitForBox(const std::wstring& caption, MessageBoxSeen* box, DWORD timeout_
 // Presses a button of the box (IDOK, IDYES, IDNO) and waits until it is gone.
 bool AnswerBox(const MessageBoxSeen& box, int button, DWORD timeout_ms = 10000);
 
+// The accessible name a screen reader hears for a window of any process
+// (its client object), and its role (ROLE_SYSTEM_...) and value when asked
+// for; "<none>" when it has none.
+std::wstring AccessibleName(HWND hwnd, long* role = nullptr, std::wstring* value = nullptr);
+
 // Writes the whole screen as a PNG file.
 bool SaveScreenshot(const std::wstring& path);
 
