@@ -3,17 +3,22 @@
 
     com_entries.py <table> <win32|win64> <components.wxi> <refs.wxi>
 
-Writes one component per registry view: "ComEntries" in the package's own
-view and, for the 64-bit package only, "ComEntries32" in the 32-bit view;
-and "ComProgIds" for the keys both views share, with one identity in both
-packages, so Windows Installer counts its installs and removes it with the
-last package.
+Writes "ComEntries", the package's own component: the "own" rows in its
+view and, for the 64-bit package, the "64" rows. The entries both packages
+need go into components with one identity (GUID, content, view) in both
+packages, so Windows Installer counts the packages that installed them and
+removes them with the last: "ComTypeLib" for the "32" rows, written through
+the 32-bit view (a 32-bit package can hold no 64-bit component), and
+"ComProgIds" for the keys both views share.
 <refs.wxi> holds the matching ComponentRef elements for the feature. A key
 without values is written as a key the package creates and removes.
 Exits 1 with a message on a malformed row.
 """
 import sys
 from xml.sax.saxutils import quoteattr
+
+
+VIEWS = ("own", "64", "32", "shared")
 
 
 def rows(path, arch):
@@ -25,14 +30,16 @@ def rows(path, arch):
             cols = line.split("\t")
             if len(cols) == 3 and cols[2] == "-":
                 cols.append("")
-            if len(cols) != 4 or cols[0] not in ("own", "32", "shared") or not cols[1]:
+            if len(cols) != 4 or cols[0] not in VIEWS or not cols[1]:
                 raise ValueError("%s:%d: expected view, key, name and value separated by tabs" % (path, number))
             view, key, name, value = cols
             yield view, key.replace("$(arch)", arch), name, value.replace("$(arch)", arch)
 
 
-# The shared component's identity: the same in both packages.
+# The common components' identities: the same in both packages, and new
+# whenever a component's content changes.
 SHARED_GUID = "3F6B2C84-7A1D-4E95-B0C2-58D9E41A7F36"
+TYPELIB_GUID = "B71E0C5A-3D92-4F68-A4E1-0C6F28D9B357"
 
 
 def component(ident, win64, entries, guid="*"):
@@ -61,13 +68,14 @@ def main(argv):
     except (OSError, ValueError) as e:
         print("com_entries: %s" % e, file=sys.stderr)
         return 1
-    own = [(k, n, v) for view, k, n, v in all_rows if view == "own"]
-    wow = [(k, n, v) for view, k, n, v in all_rows if view == "32"]
+    own_views = ("own", "64") if arch == "win64" else ("own",)
+    own = [(k, n, v) for view, k, n, v in all_rows if view in own_views]
     lines = component("ComEntries", "yes" if arch == "win64" else "no", own)
     refs = ['<ComponentRef Id="ComEntries"/>']
-    if arch == "win64" and wow:
-        lines += component("ComEntries32", "no", wow)
-        refs.append('<ComponentRef Id="ComEntries32"/>')
+    common = [(k, n, v) for view, k, n, v in all_rows if view == "32"]
+    if common:
+        lines += component("ComTypeLib", "no", common, TYPELIB_GUID)
+        refs.append('<ComponentRef Id="ComTypeLib"/>')
     shared = [(k, n, v) for view, k, n, v in all_rows if view == "shared"]
     if shared:
         lines += component("ComProgIds", "yes" if arch == "win64" else "no", shared, SHARED_GUID)
