@@ -157,7 +157,7 @@ side_by_side() {
   grep -vi "$helpdir" "$work/regsvr32.txt" | cat - "$progids32" > "$work/expected.txt"
   same "side by side: the 64-bit package's COM entries stay, HELPDIR aside" "$work/expected.txt" "$both"
   check "side by side: the 64-bit files stay, the 32-bit ones are gone" \
-    test "$(cd "$x64" 2>/dev/null && ls | tr '\n' ' ')" = "Kestrix.dll OPOS.INI Trellup.exe " -a ! -e "$x86"
+    test "$(cd "$x64" 2>/dev/null && ls | tr '\n' ' ')" = "Kestrix.dll OPOS.INI Trellup.exe TrellupCmd.exe " -a ! -e "$x86"
   run "$both" "$tree/opos/opos-bench-setup.exe" --product "$(winpath "$tree/product")" >/dev/null
   probe=$(run "$both" "$tree/opos/package-probe.exe" open BenchDrawer | tr -d '\r')
   echo "   $probe"
@@ -170,7 +170,7 @@ side_by_side() {
   grep -vi "$helpdir" "$work/alone32.txt" | cat - "$work/progids64.txt" > "$work/expected.txt"
   same "side by side: the 32-bit package's COM entries stay, HELPDIR aside" "$work/expected.txt" "$both"
   check "side by side: the 32-bit files stay, the 64-bit ones are gone" \
-    test "$(cd "$x86" 2>/dev/null && ls | tr '\n' ' ')" = "Kestrix.dll OPOS.INI Trellup.exe " -a ! -e "$x64"
+    test "$(cd "$x86" 2>/dev/null && ls | tr '\n' ' ')" = "Kestrix.dll OPOS.INI Trellup.exe TrellupCmd.exe " -a ! -e "$x64"
 
   check "side by side: the last package uninstalls" run "$both" msiexec /x "$(winpath "$msi32")" /qn
   settle "$both"
