@@ -25,27 +25,16 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 work=$tree/package-test
 entries="python3 $here/registry_entries.py"
-failures=0
-
-ok() { echo "ok - $*"; }
-fail() { echo "FAIL - $*"; failures=$((failures + 1)); }
-check() {  # check <description> <command...>
-  local what=$1; shift
-  if "$@"; then ok "$what"; else fail "$what"; fi
-}
+. "$root/scripts/wine-checks.sh"
 run() {  # run <prefix> <program> [args...]: a program under Wine in that prefix
   local prefix=$1; shift
   WINIO_SIM=package-test OPOS_SIM=package-test "$root/scripts/wine-run.sh" "$arch" "$prefix" "$display" "$@"
-}
-settle() {  # the prefix's registry written out: its server has ended
-  WINEPREFIX=$1 /usr/lib/wine/wineserver -w
 }
 fresh() {
   "$root/scripts/wine-prefix.sh" stop "$arch" "$1" "$display"
   rm -rf "$1"
   "$root/scripts/wine-prefix.sh" init "$arch" "$1" "$display" >/dev/null 2>&1 || { echo "no Wine prefix at $1" >&2; exit 1; }
 }
-winpath() { echo "Z:$1" | tr / '\\'; }
 same() {  # same <description> <expected file> <prefix>: the prefix's COM entries are those listed
   $entries "$3" --out "$work/actual.txt"
   if diff -u <(LC_ALL=C sort -u "$2") <(LC_ALL=C sort "$work/actual.txt"); then ok "$1"; else fail "$1"; fi

@@ -24,21 +24,12 @@ arch=$1 tree=$2 display=$3 msi=$4 terminals=$5
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 work=$tree/fleet-test
-failures=0
-
-ok() { echo "ok - $*"; }
-fail() { echo "FAIL - $*"; failures=$((failures + 1)); }
-check() {  # check <description> <command...>
-  local what=$1; shift
-  if "$@"; then ok "$what"; else fail "$what"; fi
-}
+. "$root/scripts/wine-checks.sh"
 run() {  # run <prefix> <program> [args...]
   local prefix=$1; shift
   WINIO_SIM=fleet OPOS_SIM=fleet "$root/scripts/wine-run.sh" "$arch" "$prefix" "$display" "$@" </dev/null
 }
-settle() { WINEPREFIX=$1 /usr/lib/wine/wineserver -w; }
 stop() { "$root/scripts/wine-prefix.sh" stop "$arch" "$1" "$display"; }
-winpath() { echo "Z:$1" | tr / '\\'; }
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 cmd='C:\Program Files\Kestrix\TrellupCmd.exe'
 built_cmd=$tree/product/TrellupCmd.exe
