@@ -4,7 +4,10 @@
 Each line: BENCH|key|label|median|worst|unit|reference|basis, one per figure
 and run. Per architecture the table gives the median of the runs' medians and
 the worst of their worsts, and the ratio of that median to the reference (the
-fixed-wait design or the slowest allowed path, described by `basis`).
+fixed-wait design or the slowest allowed path, described by `basis`). A line
+BENCH|note|subject|text says how a figure was taken (a figure of fewer runs,
+its resolution); it goes into the header once, or once per architecture where
+their texts differ.
 Usage: bench-table.py --runs N [--doc FILE] win32=FILE win64=FILE
 """
 import argparse
@@ -24,8 +27,13 @@ def read(path):
         return None
     figures = {}
     order = []
+    notes = []
     for line in lines:
         parts = line.split("|")
+        if len(parts) == 4 and parts[:2] == ["BENCH", "note"]:
+            if tuple(parts[2:]) not in notes:
+                notes.append(tuple(parts[2:]))
+            continue
         if len(parts) != 8 or parts[0] != "BENCH":
             continue
         _, key, label, median, worst, unit, reference, basis = parts
@@ -35,7 +43,23 @@ def read(path):
             order.append(key)
         figures[key]["medians"].append(float(median))
         figures[key]["worsts"].append(float(worst))
-    return figures, order
+    return figures, order, notes
+
+
+def header_notes(archs):
+    """Header lines "subject: text", once when every architecture that ran gave
+    the same text, else one line per architecture."""
+    ran = [(name, data[2]) for name, data in archs if data]
+    lines = []
+    for name, notes in ran:
+        for subject, text in notes:
+            if all((subject, text) in other for _, other in ran):
+                line = f"{subject}: {text}"
+                if line not in lines:
+                    lines.append(line)
+            else:
+                lines.append(f"{subject}, {name}: {text}")
+    return lines
 
 
 def machine():
@@ -85,7 +109,7 @@ def main():
     info = {}
     for _, data in archs:
         if data:
-            figures, keys = data
+            figures, keys, _ = data
             for k in keys:
                 if k not in info:
                     info[k] = figures[k]
@@ -128,6 +152,9 @@ def main():
     print(f"Benchmarks, {when}, commit {commit}; median and worst of {a.runs} runs per architecture")
     print(f"Machine: {m}")
     print("Ratio: median / reference (below 1: faster than the fixed-wait design or the slowest allowed path)")
+    notes = header_notes(archs)
+    for n in notes:
+        print(n)
     print()
     for line in table:
         print(line)
@@ -138,6 +165,8 @@ def main():
             f.write("Written by `make bench` (scripts/bench.sh); do not edit by hand.\n\n")
             f.write(f"- Date: {when}\n- Commit: {commit}\n- Runs: median and worst of {a.runs} runs of each "
                     "benchmark program per architecture\n")
+            for n in notes:
+                f.write(f"- {n}\n")
             f.write(f"- Machine: {m}\n")
             f.write("- Ratio: median divided by the reference, the figure the fixed-wait design or the slowest "
                     "allowed path would give (below 1 is better)\n\n")
