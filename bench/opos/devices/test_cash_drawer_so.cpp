@@ -9,10 +9,14 @@
 #include <stdexcept>
 #include <string>
 
-#include "opos_numbers.h"
+#include "common/opos/device_numbers.h"
+#include "common/opos/opos_numbers.h"
 #include "sim_service_object.h"
 
 namespace opos_bench {
+
+using namespace common::opos;
+
 namespace {
 
 class TestCashDrawerSo final : public SimServiceObject {
