@@ -55,9 +55,16 @@ struct NullEmptyTraits {
     static void close(T h) { Close(h); }
 };
 
+// A file from CreateFileW: its empty value is INVALID_HANDLE_VALUE, not null.
+struct FileTraits {
+    static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
+    static void close(HANDLE h) { CloseHandle(h); }
+};
+
 inline BOOL WINAPI DeleteGdiObject(HGDIOBJ h) { return DeleteObject(h); }
 
 using UniqueKernelHandle = UniqueHandle<HANDLE, NullEmptyTraits<HANDLE, BOOL, CloseHandle>>;
+using UniqueFile = UniqueHandle<HANDLE, FileTraits>;
 using UniqueRegKey = UniqueHandle<HKEY, NullEmptyTraits<HKEY, LSTATUS, RegCloseKey>>;
 using UniqueModule = UniqueHandle<HMODULE, NullEmptyTraits<HMODULE, BOOL, FreeLibrary>>;
 using UniqueGdiObject = UniqueHandle<HGDIOBJ, NullEmptyTraits<HGDIOBJ, BOOL, DeleteGdiObject>>;

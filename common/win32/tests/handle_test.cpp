@@ -62,6 +62,12 @@ TEST(HandleOwner, MoveLeavesTheSourceEmptyAndClosesOnce) {
     EXPECT_FALSE(IsOpen(h));
 }
 
+TEST(HandleOwner, AFileOwnerIsEmptyAtAnInvalidHandle) {
+    common::win32::UniqueFile file;
+    EXPECT_EQ(file.get(), INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(file);
+}
+
 TEST(HandleOwner, KeyOpenedThroughPutIsClosedByTheOwner) {
     HKEY raw = nullptr;
     {
