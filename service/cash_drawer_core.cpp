@@ -1,8 +1,6 @@
 // Construction, destruction and the lifecycle methods.
 #include "cash_drawer_core.h"
 
-#include "opos_codes.h"
-
 namespace kestrix {
 
 CCashDrawer_SOCore::CCashDrawer_SOCore(const Platform& platform)
@@ -22,12 +20,12 @@ CCashDrawer_SOCore::~CCashDrawer_SOCore() {
 }
 
 int32_t CCashDrawer_SOCore::OpenService(const char16_t* deviceName, IControlObject* control) {
-    if (opened_ == 1) return Store(opos::kAlreadyOpen);
+    if (opened_ == 1) return Store(opos::kOrAlreadyOpen);
     // A monitor restarted by OpenDrawer or CheckHealth after a close must not
     // run while the configuration and the variant change.
     StopMonitor();
     // A handler run during that stop may have opened the object itself.
-    if (opened_ == 1) return Store(opos::kAlreadyOpen);
+    if (opened_ == 1) return Store(opos::kOrAlreadyOpen);
     control_ = control;
     bool ok = false;
     try {

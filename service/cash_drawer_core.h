@@ -10,6 +10,8 @@
 #include <thread>
 #include <vector>
 
+#include "common/opos/device_numbers.h"
+#include "common/opos/opos_numbers.h"
 #include "device_registry.h"
 #include "hardware/gpio.h"
 #include "hardware/tessik.h"
@@ -17,6 +19,8 @@
 #include "platform.h"
 
 namespace kestrix {
+
+namespace opos = common::opos;
 
 // Outcome of an indexed property call: Ok (S_OK) or NotHandled (S_FALSE).
 enum class PropStatus { Ok, NotHandled };

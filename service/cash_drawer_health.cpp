@@ -1,8 +1,6 @@
 // CheckHealth and DirectIO.
 #include "cash_drawer_core.h"
 
-#include "opos_codes.h"
-
 namespace kestrix {
 namespace {
 constexpr const char16_t* kCaption = u"Cash Drawer Chek Health Interactive";

@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <new>
 
-#include "opos_codes.h"
-
 namespace kestrix {
 namespace {
 // Slices of the stop's dispatching wait, so that it notices a monitor that

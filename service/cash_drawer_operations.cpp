@@ -1,8 +1,6 @@
 // The sensor waits, OpenDrawer and WaitForDrawerClose.
 #include "cash_drawer_core.h"
 
-#include "opos_codes.h"
-
 namespace kestrix {
 namespace {
 constexpr int32_t kLowestBeepHz = 37;

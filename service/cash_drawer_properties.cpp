@@ -1,10 +1,10 @@
 // The indexed property methods and COFreezeEvents.
 #include "cash_drawer_core.h"
 
-#include "opos_codes.h"
-
 namespace kestrix {
 namespace {
+
+constexpr int32_t kServiceObjectVersion = 1005019;  // 1.5.19
 
 const char16_t* CheckHealthText(int32_t healthState) {
     switch (healthState) {
@@ -26,7 +26,7 @@ int32_t CCashDrawer_SOCore::COFreezeEvents(int16_t freeze) {
 
 PropStatus CCashDrawer_SOCore::GetPropertyNumber(int32_t index, int32_t* number) {
     using namespace opos;
-    int32_t value = kNotSupportedValue;
+    int32_t value = kFailure;  // an index the object does not know reads as 111
     switch (index) {
     case kPidxClaimed: value = claimed_; break;
     case kPidxDataEventEnabled:

@@ -4,9 +4,13 @@
 #include <cstdint>
 #include <string>
 
+#include "common/entry/cash_drawer_entry.h"
 #include "platform.h"
 
 namespace kestrix {
+
+// The entry's names as the core spells them.
+namespace entry = common::entry::utf16;
 
 // Holds the class key and the device key from their opening until
 // CloseKeys or destruction. Used on the apartment thread only.
@@ -17,7 +21,7 @@ namespace kestrix {
 // as it was.
 class CDeviceRegistry {
 public:
-    static constexpr const char16_t* kClassKeyPath = u"SOFTWARE\\OLEforRetail\\ServiceOPOS\\CashDrawer";
+    static constexpr const char16_t* kClassKeyPath = entry::kCashDrawerKey;
     // Longest string a read delivers, and longest device key path opened.
     static constexpr size_t kMaxChars = 1023;
 
@@ -38,26 +42,26 @@ public:
     // Strings: the value's bytes (any type) are queried into a 4096-byte
     // buffer and copied up to the first terminator, at most kMaxChars
     // characters; a value without terminator ends where its data ends.
-    int32_t ReadDllPath(std::u16string* out) { return ReadString(u"DllPath", out); }
-    int32_t ReadDescription(std::u16string* out) { return ReadString(u"Description", out); }
-    int32_t ReadDeviceName(std::u16string* out) { return ReadString(u"DeviceName", out); }
-    int32_t ReadDeviceDesc(std::u16string* out) { return ReadString(u"DeviceDesc", out); }
+    int32_t ReadDllPath(std::u16string* out) { return ReadString(entry::kDllPath, out); }
+    int32_t ReadDescription(std::u16string* out) { return ReadString(entry::kDescription, out); }
+    int32_t ReadDeviceName(std::u16string* out) { return ReadString(entry::kDeviceName, out); }
+    int32_t ReadDeviceDesc(std::u16string* out) { return ReadString(entry::kDeviceDesc, out); }
 
     // Numbers: the value's bytes (any type) are queried into a 4-byte buffer
     // and taken as a little-endian 32-bit integer. A value of fewer than 4
     // bytes is zero-extended (its missing high bytes read as 0); one of more
     // than 4 bytes fails with 1.
-    int32_t ReadPulseOnTime(int32_t* out) { return ReadNumber(u"PulseOnTime", out); }
-    int32_t ReadOpenStatusPhase(int32_t* out) { return ReadNumber(u"OpenStatusPhase", out); }
-    int32_t ReadConnectorPinNo(int32_t* out) { return ReadNumber(u"ConnectorPinNo", out); }
-    int32_t ReadTimeOut(int32_t* out) { return ReadNumber(u"TimeOut", out); }
-    int32_t ReadCheckStatusPeriod(int32_t* out) { return ReadNumber(u"CheckStatusPeriod", out); }
-    int32_t ReadMasterValue(int32_t* out) { return ReadNumber(u"MasterValue", out); }
-    int32_t ReadCdPort(int32_t* out) { return ReadNumber(u"CD_Port", out); }
-    int32_t ReadCdFire(int32_t* out) { return ReadNumber(u"CD_Fire", out); }
-    int32_t ReadCsPort(int32_t* out) { return ReadNumber(u"CS_Port", out); }
-    int32_t ReadCsStatus(int32_t* out) { return ReadNumber(u"CS_Status", out); }
-    int32_t ReadCdPhase(int32_t* out) { return ReadNumber(u"CD_Phase", out); }
+    int32_t ReadPulseOnTime(int32_t* out) { return ReadNumber(entry::kPulseOnTime, out); }
+    int32_t ReadOpenStatusPhase(int32_t* out) { return ReadNumber(entry::kOpenStatusPhase, out); }
+    int32_t ReadConnectorPinNo(int32_t* out) { return ReadNumber(entry::kConnectorPinNo, out); }
+    int32_t ReadTimeOut(int32_t* out) { return ReadNumber(entry::kTimeoutAsRead, out); }
+    int32_t ReadCheckStatusPeriod(int32_t* out) { return ReadNumber(entry::kCheckStatusPeriod, out); }
+    int32_t ReadMasterValue(int32_t* out) { return ReadNumber(entry::kMasterValue, out); }
+    int32_t ReadCdPort(int32_t* out) { return ReadNumber(entry::kCdPort, out); }
+    int32_t ReadCdFire(int32_t* out) { return ReadNumber(entry::kCdFire, out); }
+    int32_t ReadCsPort(int32_t* out) { return ReadNumber(entry::kCsPort, out); }
+    int32_t ReadCsStatus(int32_t* out) { return ReadNumber(entry::kCsStatus, out); }
+    int32_t ReadCdPhase(int32_t* out) { return ReadNumber(entry::kCdPhase, out); }
 
     // Closes the device key, then the class key.
     void CloseKeys();

@@ -1,4 +1,6 @@
 // frmMain: the cash drawer panel, its status events and the health checks.
+#include "common/opos/device_numbers.h"
+#include "common/opos/opos_numbers.h"
 #include "frm_main.h"
 #include "opos_texts.h"
 #include "panel_texts.h"
@@ -75,15 +77,16 @@ void frmMain::RefreshCashDrawerValues() {
 
 void frmMain::OnStatusUpdateEvent(IOposControl& from, int32_t data) {
     if (&from == OPOSCashDrawer1.get()) {
-        AddLogLine("StatusUpdateEvent : [" + std::to_string(data) + "] " + (data == 1 ? "Drawer Opened" : "Drawer Closed"));
+        AddLogLine("StatusUpdateEvent : [" + std::to_string(data) + "] " + (data == common::opos::kDrawerOpen ? "Drawer Opened" : "Drawer Closed"));
     } else if (&from == OPOSMSR1.get()) {
         OnMsrStatusUpdateEvent(data);
     }
 }
 
 void frmMain::RunCheckHealth(const std::string& class_name, const std::string& device_name, int32_t level) {
-    const char* level_name = level == 1 ? " CheckHealth Internal" : level == 2 ? " CheckHealth External"
-                                                                               : " CheckHealth Interactive";
+    const char* level_name = level == common::opos::kHealthInternal   ? " CheckHealth Internal"
+                             : level == common::opos::kHealthExternal ? " CheckHealth External"
+                                                                      : " CheckHealth Interactive";
     const std::string caption = class_name + level_name;
     if (IOposControl* chosen = ControlFor(class_name)) m_Device = chosen;
     IOposControl* device = m_Device;

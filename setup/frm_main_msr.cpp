@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "common/opos/opos_numbers.h"
 #include "frm_main.h"
 #include "number_text.h"
 #include "panel_texts.h"
@@ -61,10 +62,11 @@ void frmMain::cmdTransmitSentinels_Click() {
 void frmMain::cmdClearInput_Click() {
     for (Label* l : {&Track1, &Track2, &Track3}) l->SetCaption("");
     if (!CallCode(OPOSMSR1.get(), "ClearInput", "ClearInput", {}, &m_ResultCode)) return;
-    const char* word = m_ResultCode == 0     ? "Success"
-                       : m_ResultCode == 102 ? "Claimed"
-                       : m_ResultCode == 103 ? "Not claimed"
-                                             : nullptr;
+    using namespace common::opos;
+    const char* word = m_ResultCode == kSuccess      ? "Success"
+                       : m_ResultCode == kClaimed    ? "Claimed"
+                       : m_ResultCode == kNotClaimed ? "Not claimed"
+                                                     : nullptr;
     // Any other code leaves an empty line.
     AddLogLine(word != nullptr ? "ClearInput : [" + std::to_string(m_ResultCode) + "] " + word : std::string());
 }

@@ -1,7 +1,11 @@
 #include "opos_texts.h"
 
+#include "common/opos/opos_numbers.h"
+
 namespace trellup {
 namespace {
+
+using namespace common::opos;
 
 struct Entry {
     int32_t value;
@@ -19,52 +23,52 @@ std::string Lookup(const Entry (&table)[N], int32_t value) {
 }
 
 constexpr Entry kResultCodes[] = {
-    {0, "Success"},
-    {101, "Device closed"},
-    {102, "Device claimed"},
-    {103, "Device not claimed"},
-    {104, "No service"},
-    {105, "Device disabled"},
-    {106, "Illegal"},
-    {107, "No hardware"},
-    {108, "Device offline"},
-    {109, "Device not exist"},
-    {110, "Device exists"},
-    {111, "Device failure"},
-    {112, "Device timeout"},
-    {113, "Device busy"},
-    {114, "Extended result"},
-    {115, "Deprecated"},
+    {kSuccess, "Success"},
+    {kClosed, "Device closed"},
+    {kClaimed, "Device claimed"},
+    {kNotClaimed, "Device not claimed"},
+    {kNoService, "No service"},
+    {kDisabled, "Device disabled"},
+    {kIllegal, "Illegal"},
+    {kNoHardware, "No hardware"},
+    {kOffline, "Device offline"},
+    {kNoExist, "Device not exist"},
+    {kExists, "Device exists"},
+    {kFailure, "Device failure"},
+    {kTimeout, "Device timeout"},
+    {kBusy, "Device busy"},
+    {kExtended, "Extended result"},
+    {kDeprecated, "Deprecated"},
 };
 
 constexpr Entry kOpenResults[] = {
-    {0, "Success"},
-    {301, "Control Object already open"},
-    {302, "The registry does not contain a key for the specified device name"},
-    {303, "Could not read the device name key's default value"},
-    {304, "Could not create a service object"},
-    {305, "The service object does not support one or more of the method"},
-    {306, "The service object returned a failure status from its open call"},
-    {307, "The service object major version number is not 1"},
-    {401, "Port is invalid or inaccessible"},
-    {402, "Service Object does not support the specified device"},
-    {403, "Configuration information error"},
-    {450, "Errors greater than this value are SO-specific"},
+    {kSuccess, "Success"},
+    {kOrAlreadyOpen, "Control Object already open"},
+    {kOrRegBadName, "The registry does not contain a key for the specified device name"},
+    {kOrRegProgId, "Could not read the device name key's default value"},
+    {kOrCreate, "Could not create a service object"},
+    {kOrBadIf, "The service object does not support one or more of the method"},
+    {kOrFailedOpen, "The service object returned a failure status from its open call"},
+    {kOrBadVersion, "The service object major version number is not 1"},
+    {kOrsNoPort, "Port is invalid or inaccessible"},
+    {kOrsNotSupported, "Service Object does not support the specified device"},
+    {kOrsConfig, "Configuration information error"},
+    {kOrsSpecific, "Errors greater than this value are SO-specific"},
 };
 
 constexpr Entry kPowerStates[] = {
-    {2000, "Unknow"},
-    {2001, "Online"},
-    {2002, "Off"},
-    {2003, "Offline"},
-    {2004, "Off offline"},
+    {kPowerStateUnknown, "Unknow"},
+    {kPowerStateOnline, "Online"},
+    {kPowerStateOff, "Off"},
+    {kPowerStateOffline, "Offline"},
+    {kPowerStateOffOffline, "Off offline"},
 };
 
 constexpr Entry kStates[] = {
-    {1, "Device closed"},
-    {2, "Device idle"},
-    {3, "Device busy"},
-    {4, "Device error"},
+    {kStateClosed, "Device closed"},
+    {kStateIdle, "Device idle"},
+    {kStateBusy, "Device busy"},
+    {kStateError, "Device error"},
 };
 
 }  // namespace

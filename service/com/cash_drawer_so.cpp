@@ -5,7 +5,7 @@
 #include <new>
 #include <string>
 
-#include "enumerator.h"
+#include "common/win32/com_enumerator.h"
 #include "kestrix_module.h"
 #include "platform_win32.h"
 
@@ -268,7 +268,7 @@ STDMETHODIMP CCashDrawer_SO::EnumConnectionPoints(IEnumConnectionPoints** points
     if (points == nullptr) return E_POINTER;
     return Boundary([&] {
         const std::vector<IConnectionPoint*> one{&events_};
-        return CConnectionPointEnumerator::Create(one, 0, points);
+        return common::win32::ConnectionPointEnumerator<ModuleLock>::Create(one, 0, points);
     });
 }
 

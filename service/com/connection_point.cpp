@@ -1,7 +1,8 @@
 #include "connection_point.h"
 
 #include "Kestrix.h"
-#include "enumerator.h"
+#include "common/win32/com_enumerator.h"
+#include "kestrix_module.h"
 
 namespace kestrix::com {
 
@@ -91,7 +92,7 @@ STDMETHODIMP CProxy_ICashDrawer_SOEvents::EnumConnections(IEnumConnections** con
         for (size_t i = 0; i < slots_.size(); ++i) {
             if (slots_[i] != nullptr) occupied.push_back({slots_[i], static_cast<DWORD>(i + 1)});
         }
-        return CConnectionEnumerator::Create(occupied, 0, connections);
+        return common::win32::ConnectionEnumerator<ModuleLock>::Create(occupied, 0, connections);
     } catch (...) {
         return E_OUTOFMEMORY;
     }

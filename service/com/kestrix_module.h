@@ -65,4 +65,10 @@ private:
 
 CKestrixModule& Module();
 
+// The module lock a COM object holds while it lives (see com_enumerator.h).
+struct ModuleLock {
+    static void Lock() { Module().Lock(); }
+    static void Unlock() { Module().Unlock(); }
+};
+
 }  // namespace kestrix::com

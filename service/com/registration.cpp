@@ -5,14 +5,14 @@
 #include <cwchar>
 #include <string>
 
-#include "handles.h"
+#include "common/win32/handle.h"
 #include "kestrix_module.h"
 
 namespace kestrix::com {
 
 namespace {
 
-using kestrix::win32::UniqueRegKey;
+using common::win32::UniqueRegKey;
 
 constexpr wchar_t kClsid[] = L"{ED8E9135-BECA-458A-A317-74C48397089C}";
 constexpr wchar_t kLibid[] = L"{8DA3BAF9-6840-4F9A-83E0-84A5ACBBDCAC}";
@@ -80,12 +80,8 @@ HRESULT FromWin32(LSTATUS status) { return status == ERROR_SUCCESS ? S_OK : HRES
 // the user's classes over the machine's, so machine-wide work through it
 // would write into or delete a per-user registration.
 HRESULT OpenRoot(bool perUser, UniqueRegKey* owner) {
-    HKEY key = nullptr;
-    const LSTATUS s = RegCreateKeyExW(perUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, kClasses, 0, nullptr, 0,
-                                      KEY_ALL_ACCESS, nullptr, &key, nullptr);
-    if (s != ERROR_SUCCESS) return FromWin32(s);
-    owner->reset(key);
-    return S_OK;
+    return FromWin32(RegCreateKeyExW(perUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, kClasses, 0, nullptr, 0,
+                                     KEY_ALL_ACCESS, nullptr, owner->put(), nullptr));
 }
 
 // True when the other build's registry view of the same root names a server
@@ -93,13 +89,9 @@ HRESULT OpenRoot(bool perUser, UniqueRegKey* owner) {
 // type library is registered, the type library and interface keys. Asked
 // once this view's class key is gone, so on 32-bit Windows (one view) false.
 bool OtherViewRegistersTheClass(bool perUser) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(perUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, kServerKeyUnderClasses, 0,
-                      KEY_READ | kOtherView, &key) != ERROR_SUCCESS) {
-        return false;
-    }
-    RegCloseKey(key);
-    return true;
+    UniqueRegKey key;
+    return RegOpenKeyExW(perUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, kServerKeyUnderClasses, 0,
+                         KEY_READ | kOtherView, key.put()) == ERROR_SUCCESS;
 }
 
 HRESULT SetString(HKEY key, const wchar_t* name, const wchar_t* text) {
@@ -108,10 +100,9 @@ HRESULT SetString(HKEY key, const wchar_t* name, const wchar_t* text) {
 }
 
 HRESULT WriteEntry(HKEY root, const Entry& e, const wchar_t* modulePath) {
-    HKEY raw = nullptr;
-    const LSTATUS s = RegCreateKeyExW(root, e.path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &raw, nullptr);
+    UniqueRegKey key;
+    const LSTATUS s = RegCreateKeyExW(root, e.path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr);
     if (s != ERROR_SUCCESS) return FromWin32(s);
-    UniqueRegKey key(raw);
     if (e.module) {
         HRESULT hr = SetString(key.get(), nullptr, modulePath);
         if (SUCCEEDED(hr)) hr = SetString(key.get(), L"ThreadingModel", L"Apartment");
@@ -146,10 +137,8 @@ HRESULT RemoveProgIds(HKEY root) {
 }
 
 bool KeyExists(HKEY root, const std::wstring& path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
+    UniqueRegKey key;
+    return RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
 }
 
 // "TypeLib\{LIBID}\<major>.<minor>\<lcid>\<platform>", the key that names

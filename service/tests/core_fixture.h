@@ -10,7 +10,6 @@
 #include "bench_support.h"
 #include "cash_drawer_core.h"
 #include "fakes.h"
-#include "opos_codes.h"
 #include "profiles.h"
 
 namespace kestrix_test {

@@ -37,8 +37,8 @@ TEST_F(LifecycleTest, SecondOpenGives301AndReadsNothingAgain) {
     ASSERT_EQ(Core().OpenService(u"NVCD1", &control), kSuccess);
     keys.SetString(kDevicePath, u"DeviceName", u"Changed");
     const size_t opens = keys.OpenedPaths().size();
-    EXPECT_EQ(Core().OpenService(u"NVCD1", &control), kAlreadyOpen);
-    EXPECT_EQ(Number(kPidxResultCode), kAlreadyOpen);
+    EXPECT_EQ(Core().OpenService(u"NVCD1", &control), kOrAlreadyOpen);
+    EXPECT_EQ(Number(kPidxResultCode), kOrAlreadyOpen);
     EXPECT_EQ(Number(kPidxState), 2);
     EXPECT_EQ(String(kPidxDeviceName), u"NVCD1");
     EXPECT_EQ(keys.OpenedPaths().size(), opens);

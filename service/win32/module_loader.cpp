@@ -1,8 +1,11 @@
-#include "handles.h"
 #include "platform_win32.h"
+
+#include "common/win32/handle.h"
 
 namespace kestrix::win32 {
 namespace {
+
+using common::win32::UniqueModule;
 
 class Module final : public ILibrary {
 public:

@@ -7,6 +7,9 @@
 
 namespace kestrix::win32 {
 
+// The core's strings are char16_t; Windows' wchar_t is the same 16-bit unit.
+inline const wchar_t* wide(const char16_t* s) { return reinterpret_cast<const wchar_t*>(s); }
+
 // HKEY_LOCAL_MACHINE through RegOpenKeyExW (KEY_READ, the view of the running
 // build), RegQueryValueExW and RegCloseKey.
 class RegistryKeyStore final : public IKeyStore {

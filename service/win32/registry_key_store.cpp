@@ -1,4 +1,3 @@
-#include "handles.h"
 #include "platform_win32.h"
 
 namespace kestrix::win32 {

@@ -1,5 +1,6 @@
-#include "handles.h"
 #include "platform_win32.h"
+
+#include "common/win32/handle.h"
 
 namespace kestrix::win32 {
 namespace {
@@ -66,7 +67,7 @@ public:
     }
 
 private:
-    UniqueKernelHandle event_;
+    common::win32::UniqueKernelHandle event_;
 };
 
 }  // namespace

@@ -16,7 +16,7 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-constexpr const char* kCashDrawer = "CashDrawer";
+constexpr const char* kCashDrawer = common::entry::narrow::kCashDrawerClass;
 constexpr const char* kPortLibrary = "WinIo32.dll";
 
 // The check's control object needs somewhere to send events; the check

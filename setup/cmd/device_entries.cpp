@@ -75,10 +75,10 @@ int32_t ReadDeviceEntry(const StorePlatform& p, const std::string& name, bool wi
     entry->name = name;
     entry->values.clear();
     std::vector<RawValue> raw;
-    const int32_t rc = ReadRawValues(p, modRegistry::DeviceKeyPath("CashDrawer", name), &raw);
+    const int32_t rc = ReadRawValues(p, modRegistry::DeviceKeyPath(common::entry::narrow::kCashDrawerClass, name), &raw);
     if (rc != kRegSuccess) return rc;
     for (const RawValue& v : raw) {
-        if (!with_dll_path && SameIgnoringCase(v.name, "DllPath")) continue;
+        if (!with_dll_path && SameIgnoringCase(v.name, common::entry::narrow::kDllPath)) continue;
         EntryValue e;
         e.name = v.name;
         if (v.type == kRegSz) {

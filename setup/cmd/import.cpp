@@ -4,12 +4,15 @@
 
 #include "ascii_case.h"
 #include "cmd/device_entries.h"
+#include "common/entry/cash_drawer_entry.h"
 #include "store/mod_registry.h"
 
 namespace trellup::cmd {
 namespace {
 
-constexpr const char* kClass = "CashDrawer";
+namespace entry = common::entry::narrow;
+
+constexpr const char* kClass = entry::kCashDrawerClass;
 
 // The folder the writer puts into DllPath: the one given to the import,
 // whatever program runs it.
@@ -43,12 +46,18 @@ EntryValue Number(const char* name, int32_t number) {
 std::vector<EntryValue> Desired(const DeviceEntry& e, const std::string& dll_path) {
     const CashDrawerDevice d = RecordOf(e);
     std::vector<EntryValue> v = {
-        Text("", d.SOProgID),          Text("Description", d.Description),
-        Text("DeviceName", e.name),    Text("DeviceDesc", d.DeviceDesc),
-        Text("DllPath", dll_path),     Text("Master", d.Master),
-        Number("CheckStatusPeriod", d.CheckStatusPeriod), Number("ConnectorPinNo", d.ConnectorPinNo),
-        Number("MasterValue", d.MasterValue),             Number("OpenStatusPhase", d.OpenStatusPhase),
-        Number("PulseOnTime", d.PulseOnTime),             Number("Timeout", d.Timeout),
+        Text("", d.SOProgID),
+        Text(entry::kDescription, d.Description),
+        Text(entry::kDeviceName, e.name),
+        Text(entry::kDeviceDesc, d.DeviceDesc),
+        Text(entry::kDllPath, dll_path),
+        Text(entry::kMaster, d.Master),
+        Number(entry::kCheckStatusPeriod, d.CheckStatusPeriod),
+        Number(entry::kConnectorPinNo, d.ConnectorPinNo),
+        Number(entry::kMasterValue, d.MasterValue),
+        Number(entry::kOpenStatusPhase, d.OpenStatusPhase),
+        Number(entry::kPulseOnTime, d.PulseOnTime),
+        Number(entry::kTimeout, d.Timeout),
     };
     for (EntryValue& h : HandSetValues(e)) v.push_back(std::move(h));
     return v;

@@ -8,6 +8,9 @@
 
 namespace trellup {
 namespace modRegistry {
+
+namespace entry = common::entry::narrow;
+
 namespace {
 
 // A key opened for reading, or for reading and writing with create
@@ -213,17 +216,17 @@ bool DeviceKeyExists(const StorePlatform& p, const std::string& cls, const std::
 std::vector<DeviceValue> RecordValues(const StorePlatform& p, const CashDrawerDevice& d, bool write_dll_path) {
     std::vector<DeviceValue> values = {
         TextValue("", d.SOProgID),
-        TextValue("Description", d.Description),
-        TextValue("DeviceName", d.DeviceName),
-        TextValue("DeviceDesc", d.DeviceDesc),
-        TextValue("DllPath", p.folder->Get()),
-        TextValue("Master", d.Master),
-        DwordValue("CheckStatusPeriod", d.CheckStatusPeriod),
-        DwordValue("ConnectorPinNo", d.ConnectorPinNo),
-        DwordValue("MasterValue", d.MasterValue),
-        DwordValue("OpenStatusPhase", d.OpenStatusPhase),
-        DwordValue("PulseOnTime", d.PulseOnTime),
-        DwordValue("Timeout", d.Timeout),
+        TextValue(entry::kDescription, d.Description),
+        TextValue(entry::kDeviceName, d.DeviceName),
+        TextValue(entry::kDeviceDesc, d.DeviceDesc),
+        TextValue(entry::kDllPath, p.folder->Get()),
+        TextValue(entry::kMaster, d.Master),
+        DwordValue(entry::kCheckStatusPeriod, d.CheckStatusPeriod),
+        DwordValue(entry::kConnectorPinNo, d.ConnectorPinNo),
+        DwordValue(entry::kMasterValue, d.MasterValue),
+        DwordValue(entry::kOpenStatusPhase, d.OpenStatusPhase),
+        DwordValue(entry::kPulseOnTime, d.PulseOnTime),
+        DwordValue(entry::kTimeout, d.Timeout),
     };
     if (!write_dll_path) values.erase(values.begin() + 4);
     return values;
@@ -338,9 +341,9 @@ int32_t ReadDeviceRecord(const StorePlatform& p, const std::string& cls, const s
     if (key.result() != kRegSuccess) return key.result();
 
     QueryOpenKey(r, key.key(), "", kRegSz, &out->SOProgID, nullptr);
-    QueryOpenKey(r, key.key(), "Description", kRegSz, &out->Description, nullptr);
-    QueryOpenKey(r, key.key(), "DeviceDesc", kRegSz, &out->DeviceDesc, nullptr);
-    QueryOpenKey(r, key.key(), "Master", kRegSz, &out->Master, nullptr);
+    QueryOpenKey(r, key.key(), entry::kDescription, kRegSz, &out->Description, nullptr);
+    QueryOpenKey(r, key.key(), entry::kDeviceDesc, kRegSz, &out->DeviceDesc, nullptr);
+    QueryOpenKey(r, key.key(), entry::kMaster, kRegSz, &out->Master, nullptr);
 
     // One receiving variable for all six: a number that cannot be read
     // repeats the one before it.
@@ -349,12 +352,12 @@ int32_t ReadDeviceRecord(const StorePlatform& p, const std::string& cls, const s
         const char* name;
         int32_t CashDrawerDevice::*field;
     } numbers[] = {
-        {"MasterValue", &CashDrawerDevice::MasterValue},
-        {"CheckStatusPeriod", &CashDrawerDevice::CheckStatusPeriod},
-        {"ConnectorPinNo", &CashDrawerDevice::ConnectorPinNo},
-        {"OpenStatusPhase", &CashDrawerDevice::OpenStatusPhase},
-        {"PulseOnTime", &CashDrawerDevice::PulseOnTime},
-        {"Timeout", &CashDrawerDevice::Timeout},
+        {entry::kMasterValue, &CashDrawerDevice::MasterValue},
+        {entry::kCheckStatusPeriod, &CashDrawerDevice::CheckStatusPeriod},
+        {entry::kConnectorPinNo, &CashDrawerDevice::ConnectorPinNo},
+        {entry::kOpenStatusPhase, &CashDrawerDevice::OpenStatusPhase},
+        {entry::kPulseOnTime, &CashDrawerDevice::PulseOnTime},
+        {entry::kTimeout, &CashDrawerDevice::Timeout},
     };
     for (const auto& n : numbers) {
         QueryOpenKey(r, key.key(), n.name, kRegDword, nullptr, &number);

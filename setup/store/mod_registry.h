@@ -10,12 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "common/entry/cash_drawer_entry.h"
 #include "store/cash_drawer_device.h"
 #include "store/store_platform.h"
 
 namespace trellup {
 
-constexpr const char* kOposRoot = "SOFTWARE\\OLEforRetail\\ServiceOPOS";
+constexpr const char* kOposRoot = common::entry::narrow::kOposRoot;
 
 namespace modRegistry {
 

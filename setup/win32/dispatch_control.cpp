@@ -5,9 +5,11 @@
 
 #include <vector>
 
+#include "common/win32/variant.h"
 #include "event_sink.h"
 #include "win32_util.h"
 
+using common::win32::Variant;
 using Microsoft::WRL::ComPtr;
 
 namespace trellup::win32 {
@@ -26,19 +28,6 @@ const ControlClass kClasses[] = {
     {"MSR",
      {0xCCB90122, 0xB81E, 0x11D2, {0xAB, 0x74, 0x00, 0x40, 0x05, 0x4C, 0x37, 0x19}},
      {0xCCB90123, 0xB81E, 0x11D2, {0xAB, 0x74, 0x00, 0x40, 0x05, 0x4C, 0x37, 0x19}}},
-};
-
-// A VARIANT that clears itself.
-class Variant {
-public:
-    Variant() { VariantInit(&v_); }
-    ~Variant() { VariantClear(&v_); }
-    Variant(const Variant&) = delete;
-    Variant& operator=(const Variant&) = delete;
-    VARIANT* get() { return &v_; }
-
-private:
-    VARIANT v_;
 };
 
 // Fills `out` (already initialised) with `value`. Booleans go as
@@ -118,61 +107,34 @@ DispatchControl::~DispatchControl() {
     if (point_ != nullptr && cookie_ != 0) point_->Unadvise(cookie_);
 }
 
-HRESULT DispatchControl::DispIdOf(const std::string& name, DISPID* id) {
-    auto it = ids_.find(name);
-    if (it != ids_.end()) {
-        *id = it->second;
-        return S_OK;
-    }
-    std::wstring wide = Wide(name);
-    LPOLESTR names[] = {wide.data()};
-    const HRESULT hr = object_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, id);
-    if (SUCCEEDED(hr)) ids_.emplace(name, *id);
-    return hr;
-}
-
-HRESULT DispatchControl::Invoke(const std::string& name, WORD flags, DISPPARAMS* params, VARIANT* result) {
+HRESULT DispatchControl::Invoke(const std::string& name, WORD flags, std::vector<VARIANT> args, VARIANT* result) {
     if (FAILED(create_result_)) return create_result_;
     DISPID id;
-    HRESULT hr = DispIdOf(name, &id);
+    const HRESULT hr = ids_.IdOf(object_.Get(), Wide(name), &id);
     if (FAILED(hr)) return hr;
     // The object may be released by an event handler that runs inside this
     // call; hold it until the call has returned.
     ComPtr<IDispatch> object = object_;
-    EXCEPINFO excep{};
-    UINT arg_error = 0;
-    hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, params, result, &excep, &arg_error);
-    if (hr == DISP_E_EXCEPTION) {
-        if (excep.pfnDeferredFillIn != nullptr) excep.pfnDeferredFillIn(&excep);
-        if (FAILED(excep.scode)) hr = excep.scode;
-        SysFreeString(excep.bstrSource);
-        SysFreeString(excep.bstrDescription);
-        SysFreeString(excep.bstrHelpFile);
-    }
-    return hr;
+    return common::win32::CallById(object.Get(), id, flags, std::move(args), result,
+                                   common::win32::ExceptionResult::Scode);
 }
 
 HResult DispatchControl::Call(const std::string& name, const std::vector<OposValue>& args, OposValue::Type type,
                               OposValue* result) {
-    // Arguments go in reverse order.
     std::vector<VARIANT> vars(args.size());
     for (VARIANT& v : vars) VariantInit(&v);
     HRESULT hr = S_OK;
-    for (size_t i = 0; i < args.size() && SUCCEEDED(hr); ++i) hr = ToVariant(args[i], &vars[args.size() - 1 - i]);
+    for (size_t i = 0; i < args.size() && SUCCEEDED(hr); ++i) hr = ToVariant(args[i], &vars[i]);
     Variant returned;
-    if (SUCCEEDED(hr)) {
-        DISPPARAMS params{vars.empty() ? nullptr : vars.data(), nullptr, static_cast<UINT>(vars.size()), 0};
-        hr = Invoke(name, DISPATCH_METHOD, &params, returned.get());
-    }
+    if (SUCCEEDED(hr)) hr = Invoke(name, DISPATCH_METHOD, vars, returned.get());
     for (VARIANT& v : vars) VariantClear(&v);
     if (FAILED(hr)) return hr;
     return FromVariant(returned.get(), type, result);
 }
 
 HResult DispatchControl::Get(const std::string& name, OposValue::Type type, OposValue* value) {
-    DISPPARAMS params{nullptr, nullptr, 0, 0};
     Variant returned;
-    const HRESULT hr = Invoke(name, DISPATCH_PROPERTYGET, &params, returned.get());
+    const HRESULT hr = Invoke(name, DISPATCH_PROPERTYGET, {}, returned.get());
     if (FAILED(hr)) return hr;
     return FromVariant(returned.get(), type, value);
 }
@@ -181,9 +143,7 @@ HResult DispatchControl::Put(const std::string& name, const OposValue& value) {
     Variant arg;
     HRESULT hr = ToVariant(value, arg.get());
     if (FAILED(hr)) return hr;
-    DISPID named = DISPID_PROPERTYPUT;
-    DISPPARAMS params{arg.get(), &named, 1, 1};
-    return Invoke(name, DISPATCH_PROPERTYPUT, &params, nullptr);
+    return Invoke(name, DISPATCH_PROPERTYPUT, {*arg.get()}, nullptr);
 }
 
 std::unique_ptr<IOposControl> DispatchControlFactory::Create(const std::string& class_name, IOposEvents* events) {

@@ -10,10 +10,11 @@
 #include <ocidl.h>
 #include <wrl/client.h>
 
-#include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "common/win32/call_by_name.h"
 #include "opos_control.h"
 
 namespace trellup::win32 {
@@ -50,8 +51,9 @@ public:
     HResult Put(const std::string& name, const OposValue& value) override;
 
 private:
-    HRESULT DispIdOf(const std::string& name, DISPID* id);
-    HRESULT Invoke(const std::string& name, WORD flags, DISPPARAMS* params, VARIANT* result);
+    // Calls `name` with `args` left to right; the object is held for the
+    // call, and an exception it raises answers with its scode.
+    HRESULT Invoke(const std::string& name, WORD flags, std::vector<VARIANT> args, VARIANT* result);
 
     std::string class_name_;
     HResult create_result_;
@@ -60,7 +62,7 @@ private:
     Microsoft::WRL::ComPtr<IConnectionPoint> point_;
     Microsoft::WRL::ComPtr<EventSink> sink_;
     DWORD cookie_ = 0;
-    std::map<std::string, DISPID> ids_;
+    common::win32::DispIdCache ids_;
 };
 
 class DispatchControlFactory : public IOposControlFactory {

@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "common/opos/opos_numbers.h"
+
 namespace trellup::win32 {
 namespace {
 
@@ -71,13 +73,13 @@ STDMETHODIMP EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params
         if (events_ == nullptr || from_ == nullptr) return S_OK;
         int32_t a = 0, b = 0, c = 0, response = 0;
         switch (id) {
-        case kDataEvent:
+        case common::opos::kDispidDataEvent:
             if (LongArg(params, 0, &a)) events_->OnDataEvent(*from_, a);
             break;
-        case kStatusUpdateEvent:
+        case common::opos::kDispidStatusUpdateEvent:
             if (LongArg(params, 0, &a)) events_->OnStatusUpdateEvent(*from_, a);
             break;
-        case kErrorEvent: {
+        case common::opos::kDispidErrorEvent: {
             if (!LongArg(params, 0, &a) || !LongArg(params, 1, &b) || !LongArg(params, 2, &c)) break;
             VARIANT* by_ref = params->cArgs > 3 ? &params->rgvarg[params->cArgs - 4] : nullptr;
             LongArg(params, 3, &response);

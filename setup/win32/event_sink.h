@@ -14,11 +14,6 @@ namespace trellup::win32 {
 
 class EventSink : public IDispatch {
 public:
-    // Published event DISPIDs.
-    static constexpr DISPID kDataEvent = 1;
-    static constexpr DISPID kErrorEvent = 3;
-    static constexpr DISPID kStatusUpdateEvent = 5;
-
     // A new sink with one reference, or nullptr when memory ran out. Neither
     // `events` nor `from` is owned; both must stay valid until Detach.
     static Microsoft::WRL::ComPtr<EventSink> Create(REFIID events_iid, IOposEvents* events, IOposControl* from);

@@ -22,23 +22,6 @@ LogClock Now() {
 }
 
 
-// Owns a file handle.
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE h) : h_(h) {}
-    ~FileHandle() { reset(); }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    HANDLE get() const { return h_; }
-    void reset() {
-        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-        h_ = INVALID_HANDLE_VALUE;
-    }
-
-private:
-    HANDLE h_;
-};
-
 // Owns a clipboard opened for this window.
 class ClipboardScope {
 public:
@@ -138,8 +121,8 @@ bool LogList::SaveTo(const std::wstring& path) const {
     const std::string text = LogFileText(header, lines);
 
     const std::wstring temporary = path + L".part";
-    FileHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    common::win32::UniqueFile file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                               FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
     const bool ok = WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&

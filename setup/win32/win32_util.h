@@ -1,12 +1,13 @@
 // Small helpers of the utility's Windows side: text in the ANSI code page
-// to and from UTF-16, RAII owners of GDI objects and menus, DPI scaling.
+// to and from UTF-16, the names of its handle owners, DPI scaling.
 #pragma once
 
 #include <windows.h>
 #include <commctrl.h>
 
 #include <string>
-#include <utility>
+
+#include "common/win32/handle.h"
 
 namespace trellup::win32 {
 
@@ -22,39 +23,11 @@ std::string Utf8(const std::wstring& text);
 // whether the code page holds every character of it.
 std::string WindowText(HWND hwnd, bool* exact = nullptr);
 
-template <typename T, BOOL(WINAPI* Free)(T)>
-class UniqueGdi {
-public:
-    UniqueGdi() = default;
-    explicit UniqueGdi(T h) : h_(h) {}
-    ~UniqueGdi() { reset(); }
-    UniqueGdi(UniqueGdi&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
-    UniqueGdi& operator=(UniqueGdi&& o) noexcept {
-        if (this != &o) {
-            reset();
-            h_ = std::exchange(o.h_, nullptr);
-        }
-        return *this;
-    }
-    UniqueGdi(const UniqueGdi&) = delete;
-    UniqueGdi& operator=(const UniqueGdi&) = delete;
-
-    T get() const { return h_; }
-    void reset(T h = nullptr) {
-        if (h_ != nullptr) Free(h_);
-        h_ = h;
-    }
-
-private:
-    T h_ = nullptr;
-};
-
-inline BOOL WINAPI DeleteGdiObject(HGDIOBJ h) { return DeleteObject(h); }
-using UniqueFont = UniqueGdi<HGDIOBJ, DeleteGdiObject>;
-using UniqueBrush = UniqueGdi<HGDIOBJ, DeleteGdiObject>;
-using UniqueMenu = UniqueGdi<HMENU, DestroyMenu>;
-using UniqueIcon = UniqueGdi<HICON, DestroyIcon>;
-using UniqueImageList = UniqueGdi<HIMAGELIST, ImageList_Destroy>;
+using UniqueFont = common::win32::UniqueGdiObject;
+using UniqueBrush = common::win32::UniqueGdiObject;
+using common::win32::UniqueIcon;
+using common::win32::UniqueImageList;
+using common::win32::UniqueMenu;
 
 // Pixels at 96 DPI to pixels of the screen.
 class Dpi {

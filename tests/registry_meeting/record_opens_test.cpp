@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/entry/cash_drawer_entry.h"
 #include "cash_drawer_core.h"
 #include "machine.h"
 #include "platform_win32.h"
@@ -56,7 +57,7 @@ TEST(RegistryMeeting, RecordWrittenByTheUtilityOpensInTheServiceObject) {
     WinIoFolder folder;
     const trellup::StorePlatform store{&registry, &profile, &folder};
     trellup::CashDrawerDevice rec;
-    rec.ClassName = "CashDrawer";
+    rec.ClassName = common::entry::narrow::kCashDrawerClass;
     rec.SOProgID = "Norvane.CashDrawer";
     rec.Description = "Kestrix cash drawer";
     rec.DeviceName = "KxMeeting";
@@ -96,7 +97,7 @@ TEST(RegistryMeeting, RecordWrittenByTheUtilityOpensInTheServiceObject) {
         EXPECT_LE(took, 100u + 700u + 250u);
         core.CloseService();
     }
-    EXPECT_EQ(trellup::modRegistry::DeleteRegKey(store, "SOFTWARE\\OLEforRetail\\ServiceOPOS\\CashDrawer", "KxMeeting"), 0);
+    EXPECT_EQ(trellup::modRegistry::DeleteRegKey(store, common::entry::narrow::kCashDrawerKey, "KxMeeting"), 0);
     machine->reset();
 }
 

@@ -119,25 +119,6 @@ HRESULT SetResultString(VARIANT* result, const std::wstring& value) {
     return S_OK;
 }
 
-HRESULT CallById(IDispatch* target, DISPID id, WORD flags, std::vector<VARIANT> args, VARIANT* result) {
-    if (!target) return E_POINTER;
-    std::reverse(args.begin(), args.end());
-    DISPPARAMS params{args.empty() ? nullptr : args.data(), nullptr, static_cast<UINT>(args.size()), 0};
-    DISPID put = DISPID_PROPERTYPUT;
-    if (flags & DISPATCH_PROPERTYPUT) {
-        params.rgdispidNamedArgs = &put;
-        params.cNamedArgs = 1;
-    }
-    if (result) VariantClear(result);
-    EXCEPINFO info{};
-    UINT bad = 0;
-    HRESULT hr = target->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, &info, &bad);
-    SysFreeString(info.bstrSource);
-    SysFreeString(info.bstrDescription);
-    SysFreeString(info.bstrHelpFile);
-    return hr;
-}
-
 VARIANT LongArg(long value) {
     VARIANT v;
     VariantInit(&v);

@@ -8,7 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "common/win32/call_by_name.h"
+#include "common/win32/variant.h"
+
 namespace opos_bench {
+
+using common::win32::CallById;
+using common::win32::Variant;
 
 struct NamedId {
     const wchar_t* name;
@@ -18,20 +24,6 @@ struct NamedId {
 // GetIDsOfNames over a table: names compare without case. Unknown names get
 // DISPID_UNKNOWN and the call answers DISP_E_UNKNOWNNAME.
 HRESULT LookupNames(const std::vector<NamedId>& table, LPOLESTR* names, UINT count, DISPID* ids);
-
-// A VARIANT that clears itself.
-class Variant {
-public:
-    Variant() { VariantInit(&v_); }
-    ~Variant() { VariantClear(&v_); }
-    Variant(const Variant&) = delete;
-    Variant& operator=(const Variant&) = delete;
-    VARIANT* get() { return &v_; }
-    const VARIANT& ref() const { return v_; }
-
-private:
-    VARIANT v_;
-};
 
 // Positional arguments of an Invoke, counted from the left. Named arguments
 // other than DISPID_PROPERTYPUT are refused by the callers (DISP_E_NONAMEDARGS).
@@ -62,10 +54,6 @@ void SetResultLong(VARIANT* result, long value);
 void SetResultBool(VARIANT* result, bool value);
 // E_OUTOFMEMORY when the string cannot be allocated.
 HRESULT SetResultString(VARIANT* result, const std::wstring& value);
-
-// Calls `id` on `target` with the arguments given left to right (copied, not
-// owned). The result, when wanted, lands in *result (cleared first).
-HRESULT CallById(IDispatch* target, DISPID id, WORD flags, std::vector<VARIANT> args, VARIANT* result);
 
 VARIANT LongArg(long value);
 // A by-reference argument pointing at caller storage.

@@ -7,12 +7,16 @@
 #include <memory>
 #include <new>
 
+#include "common/opos/device_numbers.h"
+#include "common/opos/opos_numbers.h"
 #include "card_feed.h"
 #include "display_mirror.h"
-#include "opos_numbers.h"
 #include "sim_service_object.h"
 
 namespace opos_bench {
+
+using namespace common::opos;
+
 namespace {
 
 constexpr long kRows = 2;

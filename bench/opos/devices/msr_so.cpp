@@ -7,11 +7,15 @@
 #include <algorithm>
 #include <new>
 
+#include "common/opos/device_numbers.h"
+#include "common/opos/opos_numbers.h"
 #include "card_feed.h"
-#include "opos_numbers.h"
 #include "sim_service_object.h"
 
 namespace opos_bench {
+
+using namespace common::opos;
+
 namespace {
 
 constexpr long kErrorLrc = 204;   // OPOS_EMSR_LRC

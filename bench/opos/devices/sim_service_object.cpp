@@ -1,11 +1,15 @@
+#include "common/opos/device_numbers.h"
+#include "common/opos/opos_numbers.h"
 #include "sim_service_object.h"
 
 #include <new>
 
 #include "module.h"
-#include "opos_numbers.h"
 
 namespace opos_bench {
+
+using namespace common::opos;
+
 namespace {
 
 enum : DISPID {

@@ -9,10 +9,15 @@
 #include <stdexcept>
 #include <string>
 
-#include "opos_numbers.h"
+#include "common/entry/cash_drawer_entry.h"
+#include "common/opos/device_numbers.h"
+#include "common/opos/opos_numbers.h"
 #include "sim_service_object.h"
 
 namespace opos_bench {
+
+using namespace common::opos;
+
 namespace {
 
 class TestCashDrawerSo final : public SimServiceObject {
@@ -62,7 +67,7 @@ private:
     // The device entry's value "BenchOpenResult", when present, is what
     // OpenService gives: a service object that fails its open.
     long OnOpen() override {
-        const std::wstring key = L"SOFTWARE\\OLEforRetail\\ServiceOPOS\\CashDrawer\\" + device_name_;
+        const std::wstring key = std::wstring(common::entry::wide::kCashDrawerKey) + L"\\" + device_name_;
         DWORD value = 0;
         DWORD size = sizeof value;
         if (RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"BenchOpenResult", RRF_RT_REG_DWORD, nullptr, &value,

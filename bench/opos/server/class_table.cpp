@@ -1,7 +1,11 @@
+#include "common/opos/device_numbers.h"
+#include "common/opos/opos_numbers.h"
 #include "control_object.h"
-#include "opos_numbers.h"
 
 namespace opos_bench {
+
+using namespace common::opos;
+
 namespace {
 
 constexpr GUID guid(unsigned long d1) {

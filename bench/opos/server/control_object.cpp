@@ -1,3 +1,5 @@
+#include "common/opos/device_numbers.h"
+#include "common/opos/opos_numbers.h"
 #include "control_object.h"
 
 #include <wrl/client.h>
@@ -5,14 +7,18 @@
 #include <cwchar>
 #include <new>
 
-#include "enumerators.h"
+#include "common/win32/handle.h"
+#include "common/entry/cash_drawer_entry.h"
+#include "common/win32/com_enumerator.h"
 #include "event_point.h"
 #include "module.h"
-#include "opos_numbers.h"
 
 using Microsoft::WRL::ComPtr;
 
 namespace opos_bench {
+
+using namespace common::opos;
+
 namespace {
 
 constexpr long kControlObjectVersion = 1005000;
@@ -40,16 +46,15 @@ enum : DISPID {
 // Reads the device key's default value (the service object's ProgID).
 // Returns 0, or the OpenResult that names what is missing.
 long ReadProgId(const wchar_t* class_name, const std::wstring& device, std::wstring* prog_id) {
-    std::wstring path = std::wstring(L"SOFTWARE\\OLEforRetail\\ServiceOPOS\\") + class_name + L"\\" + device;
-    HKEY key = nullptr;
-    if (device.empty() || RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    std::wstring path = std::wstring(common::entry::wide::kOposRoot) + L"\\" + class_name + L"\\" + device;
+    common::win32::UniqueRegKey key;
+    if (device.empty() || RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
         return kOrRegBadName;
     }
     wchar_t buf[512] = {};
     DWORD type = 0;
     DWORD size = sizeof(buf) - sizeof(wchar_t);  // room for our own terminator
-    LONG rc = RegQueryValueExW(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size);
-    RegCloseKey(key);
+    LONG rc = RegQueryValueExW(key.get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size);
     if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return kOrRegProgId;
     buf[size / sizeof(wchar_t)] = L'\0';
     *prog_id = buf;
@@ -198,7 +203,7 @@ public:
         if (!out) return E_POINTER;
         *out = nullptr;
         try {
-            return ConnectionPointEnum::Make({&point_}, out);
+            return common::win32::ConnectionPointEnumerator<ModuleLock>::Create({&point_}, 0, out);
         } catch (...) {
             return E_OUTOFMEMORY;
         }
@@ -446,17 +451,10 @@ private:
     // looked up once. With `rc`, the result is read as a long (the result
     // code, or kFailure when the call fails); with `result`, returned as is.
     HRESULT CallSo(const wchar_t* name, std::vector<VARIANT> args, long* rc, VARIANT* result = nullptr) {
-        auto it = so_ids_.find(name);
         DISPID id = DISPID_UNKNOWN;
-        if (it != so_ids_.end()) {
-            id = it->second;
-        } else {
-            LPOLESTR n = const_cast<LPOLESTR>(name);
-            if (FAILED(so_->GetIDsOfNames(IID_NULL, &n, 1, LOCALE_SYSTEM_DEFAULT, &id))) {
-                if (rc) *rc = kFailure;
-                return DISP_E_MEMBERNOTFOUND;
-            }
-            so_ids_[name] = id;
+        if (FAILED(so_ids_.IdOf(so_.Get(), name, &id))) {
+            if (rc) *rc = kFailure;
+            return DISP_E_MEMBERNOTFOUND;
         }
         Variant v;
         HRESULT hr = CallById(so_.Get(), id, DISPATCH_METHOD, std::move(args), result ? result : v.get());
@@ -505,13 +503,10 @@ private:
                                     reinterpret_cast<void**>(so.GetAddressOf())))) {
             return Fail(kNoService, kOrCreate);
         }
-        std::map<std::wstring, DISPID> ids;
+        common::win32::DispIdCache ids(LOCALE_SYSTEM_DEFAULT);
         for (const wchar_t* name : spec_.so_methods) {
-            LPOLESTR n = const_cast<LPOLESTR>(name);
             DISPID id = DISPID_UNKNOWN;
-            if (FAILED(so->GetIDsOfNames(IID_NULL, &n, 1, LOCALE_SYSTEM_DEFAULT, &id)))
-                return Fail(kNoService, kOrBadIf);
-            ids[name] = id;
+            if (FAILED(ids.IdOf(so.Get(), name, &id))) return Fail(kNoService, kOrBadIf);
         }
         so_ = so;
         so_ids_ = std::move(ids);
@@ -533,7 +528,7 @@ private:
         if (rc != kSuccess) {
             DropServiceObject();
             // A service object's own open result (401 and above) is passed on.
-            return rc >= kOrsFirst ? Fail(kNoService, rc) : Fail(rc, kOrFailedOpen);
+            return rc >= kOrsNoPort ? Fail(kNoService, rc) : Fail(rc, kOrFailedOpen);
         }
         so_version_ = NumberFromSo(kPidxServiceObjectVersion);
         if (so_version_ / 1000000 != 1) {
@@ -571,7 +566,7 @@ private:
     void DropServiceObject() {
         relay_.Accept(false);
         so_.Reset();
-        so_ids_.clear();
+        so_ids_.Clear();
         so_version_ = 0;
     }
 
@@ -635,7 +630,7 @@ private:
     std::vector<NamedId> names_;
     EventPoint point_;
     ComPtr<IDispatch> so_;
-    std::map<std::wstring, DISPID> so_ids_;
+    common::win32::DispIdCache so_ids_{LOCALE_SYSTEM_DEFAULT};
     long so_version_ = 0;
     long result_code_ = kClosed;
     bool own_result_ = true;   // false: ResultCode is the service object's

@@ -1,6 +1,7 @@
 #include "event_point.h"
 
-#include "enumerators.h"
+#include "common/win32/com_enumerator.h"
+#include "module.h"
 
 namespace opos_bench {
 
@@ -70,7 +71,7 @@ STDMETHODIMP EventPoint::EnumConnections(IEnumConnections** out) {
         std::vector<CONNECTDATA> connected;
         for (size_t i = 0; i < sinks_.size(); ++i)
             if (sinks_[i]) connected.push_back({sinks_[i], static_cast<DWORD>(i + 1)});
-        return ConnectionEnum::Make(connected, out);
+        return common::win32::ConnectionEnumerator<ModuleLock>::Create(connected, 0, out);
     } catch (...) {
         return E_OUTOFMEMORY;
     }

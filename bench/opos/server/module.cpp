@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "common/win32/handle.h"
 #include "control_object.h"
 #include "sim_service_object.h"
 #include "wine_host.h"
@@ -112,13 +113,11 @@ bool ServedByTheBench(const CLSID& clsid) {
 }
 
 bool SetString(HKEY root, const std::wstring& path, const wchar_t* name, const std::wstring& value) {
-    HKEY k = nullptr;
-    if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &k, nullptr) != ERROR_SUCCESS)
+    common::win32::UniqueRegKey k;
+    if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, k.put(), nullptr) != ERROR_SUCCESS)
         return false;
-    LONG rc = RegSetValueExW(k, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                             static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(k);
-    return rc == ERROR_SUCCESS;
+    return RegSetValueExW(k.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 }  // namespace

@@ -10,6 +10,11 @@ namespace opos_bench {
 HMODULE ModuleHandle();
 void LockModule();
 void UnlockModule();
+// The lock a COM object of the module holds while it lives.
+struct ModuleLock {
+    static void Lock() { LockModule(); }
+    static void Unlock() { UnlockModule(); }
+};
 
 // Creates a new object of one class, answering `iid`; *out is null on failure.
 using CreateFn = HRESULT (*)(REFIID iid, void** out);

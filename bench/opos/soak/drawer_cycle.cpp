@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "common/opos/device_numbers.h"
+#include "common/opos/opos_numbers.h"
 #include "control_object.h"
 
 namespace kestrix_soak {
@@ -14,9 +16,9 @@ using opos_bench_test::CoClient;
 using opos_bench_test::L;
 using opos_bench_test::S;
 
-constexpr DISPID kStatusUpdateEvent = 5;
-constexpr long kDrawerClosed = 0;
-constexpr long kIllegal = 106;
+using common::opos::kDispidStatusUpdateEvent;
+using common::opos::kDrawerClosed;
+using common::opos::kIllegal;
 // The drawer stays open this long before the bench closes it.
 constexpr DWORD kSettleMs = 5;
 constexpr DWORD kEventWaitMs = 3000;
@@ -42,7 +44,7 @@ bool DrawerCycle::Collect(std::string* failure) {
     client_.clear_events();
     for (const auto& e : events) {
         ++received_;
-        if (e.id != kStatusUpdateEvent || e.args.empty() || e.args[0] != kDrawerClosed) {
+        if (e.id != kDispidStatusUpdateEvent || e.args.empty() || e.args[0] != kDrawerClosed) {
             *failure = "unexpected event " + std::to_string(e.id) +
                        (e.args.empty() ? std::string() : " status " + std::to_string(e.args[0]));
             return false;

@@ -11,7 +11,6 @@
 #include "co_client.h"
 #include "dispatch_util.h"
 #include "display_mirror.h"
-#include "opos_numbers.h"
 #include "setup_entries.h"
 #include "wine_host.h"
 

@@ -2,39 +2,38 @@
 
 #include <windows.h>
 
+#include "common/entry/cash_drawer_entry.h"
+#include "common/win32/handle.h"
 #include "wine_host.h"
 
 namespace opos_bench {
 namespace {
 
+namespace entry = common::entry::wide;
+
 std::wstring KeyPath(const wchar_t* device_class, const std::wstring& device) {
-    return std::wstring(L"SOFTWARE\\OLEforRetail\\ServiceOPOS\\") + device_class + L"\\" + device;
+    return std::wstring(entry::kOposRoot) + L"\\" + device_class + L"\\" + device;
 }
 
-// Owns one open key.
+// One device key, created (or opened) for writing.
 class Key {
 public:
     Key(const wchar_t* device_class, const std::wstring& device) {
         RegCreateKeyExW(HKEY_LOCAL_MACHINE, KeyPath(device_class, device).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                        nullptr, &k_, nullptr);
+                        nullptr, k_.put(), nullptr);
     }
-    ~Key() {
-        if (k_) RegCloseKey(k_);
-    }
-    Key(const Key&) = delete;
-    Key& operator=(const Key&) = delete;
-    bool ok() const { return k_ != nullptr; }
+    bool ok() const { return static_cast<bool>(k_); }
     bool Str(const wchar_t* name, const std::wstring& v) {
-        return k_ && RegSetValueExW(k_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(v.c_str()),
+        return k_ && RegSetValueExW(k_.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(v.c_str()),
                                     static_cast<DWORD>((v.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
     }
     bool Num(const wchar_t* name, DWORD v) {
-        return k_ && RegSetValueExW(k_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof v) ==
+        return k_ && RegSetValueExW(k_.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof v) ==
                          ERROR_SUCCESS;
     }
 
 private:
-    HKEY k_ = nullptr;
+    common::win32::UniqueRegKey k_;
 };
 
 }  // namespace
@@ -70,13 +69,14 @@ void DeleteEntry(const wchar_t* device_class, const std::wstring& device) {
 
 bool WriteBenchEntries(const std::wstring& product) {
     if (!RunningOnWine()) return false;
-    bool ok = WriteProgIdEntry(L"CashDrawer", kBenchDrawer, L"Norvane.CashDrawer.1");
-    Key d(L"CashDrawer", kBenchDrawer);
+    bool ok = WriteProgIdEntry(entry::kCashDrawerClass, kBenchDrawer, L"Norvane.CashDrawer.1");
+    Key d(entry::kCashDrawerClass, kBenchDrawer);
     // Terminal model 8: the sensor reads 0 while the drawer is open.
-    ok = ok && d.Str(L"DllPath", product) && d.Str(L"Description", L"Kestrix cash drawer") &&
-         d.Str(L"DeviceName", kBenchDrawer) && d.Str(L"DeviceDesc", L"Bench drawer, port 0x0280/0x0281") &&
-         d.Num(L"PulseOnTime", 100) && d.Num(L"OpenStatusPhase", 0) && d.Num(L"ConnectorPinNo", 1) &&
-         d.Num(L"Timeout", 1000) && d.Num(L"CheckStatusPeriod", 300) && d.Num(L"MasterValue", kBenchMasterValue);
+    ok = ok && d.Str(entry::kDllPath, product) && d.Str(entry::kDescription, L"Kestrix cash drawer") &&
+         d.Str(entry::kDeviceName, kBenchDrawer) && d.Str(entry::kDeviceDesc, L"Bench drawer, port 0x0280/0x0281") &&
+         d.Num(entry::kPulseOnTime, 100) && d.Num(entry::kOpenStatusPhase, 0) && d.Num(entry::kConnectorPinNo, 1) &&
+         d.Num(entry::kTimeout, 1000) && d.Num(entry::kCheckStatusPeriod, 300) &&
+         d.Num(entry::kMasterValue, kBenchMasterValue);
     ok = ok && WriteProgIdEntry(L"LineDisplay", kBenchDisplay, L"OposBench.LineDisplay");
     ok = ok && WriteProgIdEntry(L"MSR", kBenchMsr, L"OposBench.MSR");
     ok = ok && WriteProgIdEntry(L"POSPrinter", kBenchPrinter, L"OposBench.POSPrinter");
@@ -84,7 +84,7 @@ bool WriteBenchEntries(const std::wstring& product) {
 }
 
 void RemoveBenchEntries() {
-    DeleteEntry(L"CashDrawer", kBenchDrawer);
+    DeleteEntry(entry::kCashDrawerClass, kBenchDrawer);
     DeleteEntry(L"LineDisplay", kBenchDisplay);
     DeleteEntry(L"MSR", kBenchMsr);
     DeleteEntry(L"POSPrinter", kBenchPrinter);

@@ -5,25 +5,13 @@
 #include <cstdio>
 #include <vector>
 
+#include "common/win32/handle.h"
 #include "kx_version.h"
 
 namespace trellup::cmd::win32 {
 namespace {
 
-// A file handle that closes itself.
-class File {
-public:
-    explicit File(HANDLE h) : h_(h) {}
-    ~File() {
-        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-    }
-    File(const File&) = delete;
-    File& operator=(const File&) = delete;
-    HANDLE get() const { return h_; }
-
-private:
-    HANDLE h_;
-};
+using common::win32::UniqueFile;
 
 std::wstring ToWide(UINT code_page, DWORD flags, const std::string& text, bool* exact) {
     if (text.empty()) return std::wstring();
@@ -72,8 +60,8 @@ bool AnsiCodec::ToAnsi(const std::string& utf8, std::string* ansi) const {
 std::string AnsiCodec::ToUtf8(const std::string& ansi) const { return FromWide(CP_UTF8, ToWide(CP_ACP, 0, ansi, nullptr), nullptr); }
 
 ICmdEnv::FileResult Win32CmdEnv::ReadFile(const std::string& path, uint64_t max_bytes, std::string* content) {
-    File f(CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile f(CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
     if (f.get() == INVALID_HANDLE_VALUE) {
         const DWORD e = GetLastError();
         return e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND || e == ERROR_INVALID_NAME
@@ -94,8 +82,8 @@ ICmdEnv::FileResult Win32CmdEnv::ReadFile(const std::string& path, uint64_t max_
 }
 
 bool Win32CmdEnv::WriteFile(const std::string& path, const std::string& content, std::string* error) {
-    File f(CreateFileW(WideFromUtf8(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                       nullptr));
+    UniqueFile f(CreateFileW(WideFromUtf8(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD done = 0;
     if (f.get() == INVALID_HANDLE_VALUE ||
         !::WriteFile(f.get(), content.data(), static_cast<DWORD>(content.size()), &done, nullptr) ||
