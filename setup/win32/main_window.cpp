@@ -61,23 +61,6 @@ DWORD ExStyleOf(ControlKind kind) {
     }
 }
 
-// Icons for the pictures, by control.
-struct PictureIcon {
-    int control;
-    int icon;
-    int size;
-};
-constexpr PictureIcon kPictureIcons[] = {
-    {IDC_Image1, IDI_CREATE_CASH_DRAWER, 32}, {IDC_Image2, IDI_CREATE_MSR, 32},
-    {IDC_Image3, IDI_CREATE_VFD, 32},         {IDC_Image4, IDI_CREATE_PRINTER, 32},
-    {IDC_CashDrawerClose, IDI_DRAWER_CLOSED, 64}, {IDC_CashDrawerOpen, IDI_DRAWER_OPEN, 64},
-};
-
-// The test frames share one place below the pictures: in reading (and Tab)
-// order they come right after the pictures.
-constexpr int kTestFrames[] = {IDC_frameCashDrawer, IDC_frameLineDisplay, IDC_frameMSR, IDC_framePOSPrinter};
-constexpr int kPictureButtons[] = {IDC_Image1, IDC_Image2, IDC_Image3, IDC_Image4};
-
 // The DPI of the monitor a window is on; the system DPI where the system
 // does not tell it per window.
 int WindowDpi(HWND hwnd) {
@@ -160,12 +143,6 @@ bool MainWindow::Create() {
     CreateFont();
     CreateImages();
     CreateControls();
-    for (const ControlAction& a : MainActions(form_)) actions_[a.id] = a;
-    // Texts that may be longer than their label show whole in the tip.
-    for (const Label* l : {&form_.lblSOName, &form_.lblSODescription, &form_.lblDeviceDescription,
-                           &form_.SODescription1, &form_.CODescription}) {
-        binder_->TipWithCaption(*l);
-    }
     ReadingOrder();
     MakePicturesFocusable();
     if (HWND list = binder_->WindowOf(form_.List1)) {
@@ -210,10 +187,9 @@ void MainWindow::CreateControls() {
     std::map<int, HWND> frames;
     std::map<int, const ControlModel*> frame_models;
     int next_title = IDC_FIRST_TITLE;
-    const std::map<int, const char*> names = MainAccessibleNames();
-    const std::vector<LayoutEntry> layout = MainLayout(form_);
-    const LayoutEntry* previous = nullptr;
-    for (const LayoutEntry& e : layout) {
+    table_ = MainForm(form_);
+    const FormRow* previous = nullptr;
+    for (const FormRow& e : table_) {
         HWND parent = e.parent != 0 ? frames.at(e.parent) : hwnd_;
         const int id = e.kind == ControlKind::Title ? next_title++ : e.id;
         const std::wstring text = e.title != nullptr ? Wide(e.title) : std::wstring();
@@ -222,9 +198,9 @@ void MainWindow::CreateControls() {
                                        dpi(e.h), parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_,
                                        nullptr);
         if (control == nullptr) continue;
-        Name(control, e, previous, names);
+        Name(control, e, previous);
         previous = &e;
-        placed_.push_back(Placed{control, e, e.parent == 0 ? dynamic_cast<const Frame*>(e.model) : nullptr});
+        placed_.push_back(Placed{control, &e, e.parent == 0 ? dynamic_cast<const Frame*>(e.model) : nullptr});
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
         if (e.kind == ControlKind::Frame) {
             frames[e.id] = control;
@@ -236,24 +212,23 @@ void MainWindow::CreateControls() {
             SetWindowSubclass(control, TreeProc, 1, reinterpret_cast<DWORD_PTR>(this));
         }
         if (e.kind == ControlKind::TextBox) SetWindowSubclass(control, EditProc, 1, reinterpret_cast<DWORD_PTR>(this));
-        for (const PictureIcon& p : kPictureIcons) {
-            if (p.control != e.id) continue;
+        if (e.icon != 0) {
             HICON icon = static_cast<HICON>(
-                LoadImageW(instance_, MAKEINTRESOURCEW(p.icon), IMAGE_ICON, dpi(p.size), dpi(p.size), 0));
+                LoadImageW(instance_, MAKEINTRESOURCEW(e.icon), IMAGE_ICON, dpi(e.icon_size), dpi(e.icon_size), 0));
             icons_.emplace_back(icon);
             SendMessageW(control, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
         }
         if (e.model != nullptr) {
             const ControlModel* frame = e.parent != 0 ? frame_models.at(e.parent) : nullptr;
             binder_->Bind(*e.model, control, e.kind, frame);
+            if (e.tip_caption) binder_->TipWithCaption(*e.model);
             // Frames keep their place in the model; the form moves them.
             if (auto* f = dynamic_cast<Frame*>(e.model); f != nullptr && f->Left() < 0) f->Move(e.x, e.y);
         }
     }
 }
 
-void MainWindow::Name(HWND control, const LayoutEntry& e, const LayoutEntry* previous,
-                      const std::map<int, const char*>& names) {
+void MainWindow::Name(HWND control, const FormRow& e, const FormRow* previous) {
     if (e.kind == ControlKind::Frame) {
         if (const auto* frame = dynamic_cast<const CaptionedModel*>(e.model)) {
             SetAccessibleName(control, Wide(frame->Caption()), ROLE_SYSTEM_GROUPING);
@@ -265,8 +240,8 @@ void MainWindow::Name(HWND control, const LayoutEntry& e, const LayoutEntry* pre
                        e.kind == ControlKind::TreeView;
     if (!named) return;
     const char* name = nullptr;
-    if (auto n = names.find(e.id); n != names.end()) {
-        name = n->second;
+    if (e.name != nullptr) {
+        name = e.name;
     } else if (previous != nullptr && previous->kind == ControlKind::Title && previous->parent == e.parent) {
         name = previous->title;
     }
@@ -308,7 +283,7 @@ void MainWindow::Place() {
     GetClientRect(hwnd_, &rc);
     const int width = std::max<int>(rc.right, least.cx);
     for (const Placed& p : placed_) {
-        const LayoutEntry& e = p.entry;
+        const FormRow& e = *p.row;
         int x = Scale(e.x), y = Scale(e.y), w = Scale(e.w), h = Scale(e.h);
         if (p.frame != nullptr && p.frame->Left() >= 0) {
             x = Scale(p.frame->Left());
@@ -378,22 +353,36 @@ void MainWindow::FitInWorkArea() {
     }
 }
 
+const FormRow* MainWindow::RowOf(int id) const {
+    for (const FormRow& row : table_) {
+        if (row.id == id && row.kind != ControlKind::Title) return &row;
+    }
+    return nullptr;
+}
+
 void MainWindow::ReadingOrder() {
-    HWND after = GetDlgItem(hwnd_, kPictureButtons[std::size(kPictureButtons) - 1]);
-    for (int id : kTestFrames) {
-        HWND frame = GetDlgItem(hwnd_, id);
-        if (frame == nullptr || after == nullptr) continue;
-        SetWindowPos(frame, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        after = frame;
+    // The test frames share one place below the picture buttons: in reading
+    // (and Tab) order they come right after the last of those.
+    HWND after = nullptr;
+    for (const Placed& p : placed_) {
+        if (p.row->kind == ControlKind::Picture && p.row->clicked) after = p.hwnd;
+    }
+    for (const Placed& p : placed_) {
+        const FormRow& e = *p.row;
+        const bool test_frame = e.kind == ControlKind::Frame && e.parent == 0 && e.x == kTestFrameLeft &&
+                                e.y == kTestFrameTop;
+        if (!test_frame || after == nullptr) continue;
+        SetWindowPos(p.hwnd, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        after = p.hwnd;
     }
 }
 
 void MainWindow::MakePicturesFocusable() {
-    for (int id : kPictureButtons) {
-        HWND picture = GetDlgItem(hwnd_, id);
-        if (picture == nullptr) continue;
-        SetWindowLongPtrW(picture, GWL_STYLE, GetWindowLongPtrW(picture, GWL_STYLE) | WS_TABSTOP);
-        SetWindowSubclass(picture, PictureProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    // A picture that runs something when clicked takes the focus and keys.
+    for (const Placed& p : placed_) {
+        if (p.row->kind != ControlKind::Picture || !p.row->clicked) continue;
+        SetWindowLongPtrW(p.hwnd, GWL_STYLE, GetWindowLongPtrW(p.hwnd, GWL_STYLE) | WS_TABSTOP);
+        SetWindowSubclass(p.hwnd, PictureProc, 1, reinterpret_cast<DWORD_PTR>(this));
     }
 }
 
@@ -461,8 +450,8 @@ LRESULT CALLBACK MainWindow::PictureProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
             break;
         case WM_KEYDOWN:
             if (wp == VK_RETURN || wp == VK_SPACE) {
-                auto action = self->actions_.find(GetDlgCtrlID(hwnd));
-                if (action != self->actions_.end() && action->second.clicked) self->RunCommand(action->second.clicked);
+                const FormRow* row = self->RowOf(GetDlgCtrlID(hwnd));
+                if (row != nullptr && row->clicked) self->RunCommand(row->clicked);
                 return 0;
             }
             break;
@@ -537,17 +526,19 @@ LRESULT CALLBACK MainWindow::EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
     auto* self = reinterpret_cast<MainWindow*>(data);
     try {
         const int id = GetDlgCtrlID(hwnd);
-        auto action = self->actions_.find(id);
-        const bool takes_keys = action != self->actions_.end() && action->second.key_typed;
+        const FormRow* row = self->RowOf(id);
+        const bool takes_keys = row != nullptr && row->entered;
         if (msg == WM_GETDLGCODE && takes_keys && lp != 0 && reinterpret_cast<MSG*>(lp)->message == WM_KEYDOWN &&
             reinterpret_cast<MSG*>(lp)->wParam == VK_RETURN) {
             // Enter reaches the box instead of pressing a default button.
             return DefSubclassProc(hwnd, msg, wp, lp) | DLGC_WANTALLKEYS;
         }
-        if (msg == WM_CHAR && takes_keys) {
+        if (msg == WM_CHAR && takes_keys && wp == VK_RETURN) {
             bool taken = false;
-            auto key = action->second.key_typed;
-            self->RunCommand([&] { taken = key(static_cast<int>(wp)); });
+            self->RunCommand([&] {
+                row->entered();
+                taken = true;
+            });
             if (taken) return 0;
         }
         if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, EditProc, 1);
@@ -638,8 +629,8 @@ void MainWindow::OnCommand(HWND control, int id, UINT code) {
     const bool input = code == EN_CHANGE || code == CBN_SELCHANGE || code == CBN_EDITCHANGE || code == LBN_SELCHANGE;
     if (!clicked && !input) return;
     binder_->TakeInput(control, code);
-    auto action = actions_.find(id);
-    if (clicked && action != actions_.end() && action->second.clicked) RunCommand(action->second.clicked);
+    const FormRow* row = RowOf(id);
+    if (clicked && row != nullptr && row->clicked) RunCommand(row->clicked);
 }
 
 LRESULT MainWindow::OnNotify(const NMHDR* hdr) {

@@ -1,5 +1,5 @@
 // Trellup's main window: creates the real controls of frmMain's models from
-// the layout table, binds them, and turns user input into the form's event
+// its form table, binds them, and turns user input into the form's event
 // procedures. One instance, on the utility's thread.
 #pragma once
 
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "control_binder.h"
+#include "form_table.h"
 #include "log_list.h"
 #include "frm_main.h"
 #include "win32_shell.h"
@@ -20,36 +21,9 @@ namespace trellup::win32 {
 
 constexpr wchar_t kMainClass[] = L"TrellupMain";
 
-// How a control follows the window's size: not at all, down to the bottom
-// edge, or down to the bottom and across to the right edge.
-enum class Grow { None, Down, RightDown };
-
-// One control of the main window: its ID, kind, model (nullptr for a title)
-// and place in 96-DPI pixels inside its parent (the main window, or the
-// frame of ID `parent`), at the window's default size.
-struct LayoutEntry {
-    int id;
-    ControlKind kind;
-    ControlModel* model;
-    int parent;
-    int x, y, w, h;
-    const char* title;  // text of a title; nullptr for bound controls
-    Grow grow = Grow::None;
-};
-
-// What a control does when the user acts on it.
-struct ControlAction {
-    int id;
-    std::function<void()> clicked;          // button click, picture click, check box click
-    std::function<bool(int key)> key_typed;  // a typed character; true when it was taken
-};
-
-// The main window's layout and actions (main_layout.cpp).
-std::vector<LayoutEntry> MainLayout(frmMain& form);
-std::vector<ControlAction> MainActions(frmMain& form);
+// The main window's controls (main_form.cpp).
+FormTable MainForm(frmMain& form);
 std::map<const MenuItem*, UINT> MainMenuIds(frmMain& form);
-// Accessible names of controls that no title just before them names.
-std::map<int, const char*> MainAccessibleNames();
 // Client size of the main window in 96-DPI pixels: by default, and the
 // least that shows every panel (below it the window scrolls).
 SIZE MainClientSize();
@@ -81,8 +55,9 @@ private:
     void CreateFont();
     // The accessible name of a control: its entry in `names`, or the title
     // just before it; a frame is a group named by its caption.
-    static void Name(HWND control, const LayoutEntry& e, const LayoutEntry* previous,
-                     const std::map<int, const char*>& names);
+    static void Name(HWND control, const FormRow& e, const FormRow* previous);
+    // The row of a control, or nullptr.
+    const FormRow* RowOf(int id) const;
     int Scale(int pixels96) const { return MulDiv(pixels96, dpi_, 96); }
     // Places every control for the window's size, DPI and scroll position.
     void Place();
@@ -109,13 +84,13 @@ private:
     UniqueFont font_;
     UniqueImageList tree_images_;
     std::vector<UniqueIcon> icons_;
-    std::map<int, ControlAction> actions_;
+    FormTable table_;
     bool running_command_ = false;
     bool close_pending_ = false;
 
     struct Placed {
         HWND hwnd;
-        LayoutEntry entry;
+        const FormRow* row;
         const Frame* frame;  // the entry's model when it is a frame the form moves
     };
     std::vector<Placed> placed_;
