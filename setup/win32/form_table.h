@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "control_binder.h"
+#include "win32_util.h"
 
 namespace trellup::win32 {
 
@@ -34,7 +35,10 @@ struct FormRow {
     int icon = 0;                // icon resource of a picture, and its size in 96-DPI pixels
     int icon_size = 0;
     bool tip_caption = false;    // a tip shows the whole caption while the model has no tip of its own
-    DWORD style = 0;             // window styles in place of the kind's own; 0 for the kind's
+    int named_by = 0;            // ID of an earlier control whose text names it
+    bool own_styles = false;     // the styles below (with WS_VISIBLE where it starts shown) in place of
+                                 // the kind's own
+    DWORD style = 0;
     DWORD ex_style = 0;
 
     FormRow Click(std::function<void()> f) && { clicked = std::move(f); return std::move(*this); }
@@ -49,7 +53,9 @@ struct FormRow {
     }
     FormRow Grows(Grow g) && { grow = g; return std::move(*this); }
     FormRow TipCaption() && { tip_caption = true; return std::move(*this); }
+    FormRow NamedBy(int title) && { named_by = title; return std::move(*this); }
     FormRow Styles(DWORD s, DWORD ex = 0) && {
+        own_styles = true;
         style = s;
         ex_style = ex;
         return std::move(*this);

@@ -7,13 +7,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/win32/window_base.h"
 #include "resource_ids.h"
 #include "win32_util.h"
 
 namespace trellup::win32 {
 namespace {
 
-constexpr UINT_PTR kSubclassId = 2;
 
 LogClock Now() {
     SYSTEMTIME t;
@@ -63,11 +63,11 @@ LogList::LogList(HWND list, std::function<void()> clear, std::function<LogFileHe
         added_.push_back(Now());
         Widen(Line(i));
     }
-    SetWindowSubclass(list_, Proc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    common::win32::Subclass<&LogList::OnMessage>(list_, this);
 }
 
 LogList::~LogList() {
-    if (IsWindow(list_)) RemoveWindowSubclass(list_, Proc, kSubclassId);
+    if (IsWindow(list_)) common::win32::Unsubclass<&LogList::OnMessage>(list_, this);
 }
 
 std::wstring LogList::Line(int index) const {
@@ -210,16 +210,7 @@ void LogList::ShowMenu(int x, int y) {
     }
 }
 
-LRESULT CALLBACK LogList::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
-    auto* self = reinterpret_cast<LogList*>(data);
-    try {
-        return self->OnMessage(msg, wp, lp);
-    } catch (...) {
-        return DefSubclassProc(hwnd, msg, wp, lp);
-    }
-}
-
-LRESULT LogList::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT LogList::OnMessage(HWND, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case LB_ADDSTRING: {
         const LRESULT index = DefSubclassProc(list_, msg, wp, lp);
@@ -260,9 +251,6 @@ LRESULT LogList::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CONTEXTMENU:
         ShowMenu(GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
         return 0;
-    case WM_NCDESTROY:
-        RemoveWindowSubclass(list_, Proc, kSubclassId);
-        break;
     default:
         break;
     }

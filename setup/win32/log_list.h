@@ -38,8 +38,7 @@ public:
     void ShowMenu(int x, int y);
 
 private:
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
-    LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT OnMessage(HWND list, UINT msg, WPARAM wp, LPARAM lp);
     std::wstring Line(int index) const;
     int TextWidth(const std::wstring& text) const;
     void Widen(const std::wstring& text);

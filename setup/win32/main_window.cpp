@@ -7,59 +7,11 @@
 #include <iterator>
 
 
-#include "accessible_name.h"
 #include "frame_window.h"
 #include "resource_ids.h"
 
 namespace trellup::win32 {
 namespace {
-
-DWORD StyleOf(ControlKind kind) {
-    switch (kind) {
-    case ControlKind::Title: return SS_LEFT | SS_NOPREFIX;
-    case ControlKind::Label: return SS_LEFT | SS_NOPREFIX | SS_NOTIFY | SS_CENTERIMAGE | SS_ENDELLIPSIS;
-    case ControlKind::Button: return BS_PUSHBUTTON | WS_TABSTOP;
-    case ControlKind::CheckBox: return BS_AUTOCHECKBOX | WS_TABSTOP;
-    case ControlKind::OptionButton: return BS_AUTORADIOBUTTON | WS_TABSTOP;
-    case ControlKind::TextBox: return ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP;
-    case ControlKind::ComboBox: return CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP;
-    case ControlKind::ListBox:
-        return LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_EXTENDEDSEL | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP;
-    case ControlKind::Frame: return WS_CLIPSIBLINGS;
-    case ControlKind::Picture: return SS_ICON | SS_NOTIFY | SS_CENTERIMAGE | SS_REALSIZEIMAGE;
-    case ControlKind::TreeView:
-        return TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_SHOWSELALWAYS | WS_TABSTOP;
-    }
-    return 0;
-}
-
-const wchar_t* ClassOf(ControlKind kind) {
-    switch (kind) {
-    case ControlKind::Title:
-    case ControlKind::Label:
-    case ControlKind::Picture: return L"STATIC";
-    case ControlKind::Button:
-    case ControlKind::CheckBox:
-    case ControlKind::OptionButton: return L"BUTTON";
-    case ControlKind::TextBox: return L"EDIT";
-    case ControlKind::ComboBox: return L"COMBOBOX";
-    case ControlKind::ListBox: return L"LISTBOX";
-    case ControlKind::Frame: return kFrameClass;
-    case ControlKind::TreeView: return WC_TREEVIEWW;
-    }
-    return L"STATIC";
-}
-
-DWORD ExStyleOf(ControlKind kind) {
-    switch (kind) {
-    case ControlKind::Label: return WS_EX_STATICEDGE;
-    case ControlKind::TextBox:
-    case ControlKind::ListBox:
-    case ControlKind::TreeView: return WS_EX_CLIENTEDGE;
-    case ControlKind::Frame: return WS_EX_CONTROLPARENT;
-    default: return 0;
-    }
-}
 
 // The DPI of the monitor a window is on; the system DPI where the system
 // does not tell it per window.
@@ -114,7 +66,7 @@ bool MainWindow::Create() {
     if (!RegisterFrameClass(instance_)) return false;
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = WndProc;
+    wc.lpfnWndProc = Procedure;
     wc.hInstance = instance_;
     wc.hIcon = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 32, 32, 0));
     wc.hIconSm = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 16, 16, 0));
@@ -144,7 +96,6 @@ bool MainWindow::Create() {
     CreateImages();
     CreateControls();
     ReadingOrder();
-    MakePicturesFocusable();
     if (HWND list = binder_->WindowOf(form_.List1)) {
         log_ = std::make_unique<LogList>(
             list, [this] { form_.List1.Clear(); },
@@ -183,69 +134,15 @@ void MainWindow::CreateImages() {
 }
 
 void MainWindow::CreateControls() {
-    const Dpi dpi;
-    std::map<int, HWND> frames;
-    std::map<int, const ControlModel*> frame_models;
-    int next_title = IDC_FIRST_TITLE;
-    table_ = MainForm(form_);
-    const FormRow* previous = nullptr;
-    for (const FormRow& e : table_) {
-        HWND parent = e.parent != 0 ? frames.at(e.parent) : hwnd_;
-        const int id = e.kind == ControlKind::Title ? next_title++ : e.id;
-        const std::wstring text = e.title != nullptr ? Wide(e.title) : std::wstring();
-        HWND control = CreateWindowExW(ExStyleOf(e.kind), ClassOf(e.kind), text.c_str(),
-                                       WS_CHILD | WS_VISIBLE | StyleOf(e.kind), dpi(e.x), dpi(e.y), dpi(e.w),
-                                       dpi(e.h), parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_,
-                                       nullptr);
-        if (control == nullptr) continue;
-        Name(control, e, previous);
-        previous = &e;
-        placed_.push_back(Placed{control, &e, e.parent == 0 ? dynamic_cast<const Frame*>(e.model) : nullptr});
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-        if (e.kind == ControlKind::Frame) {
-            frames[e.id] = control;
-            frame_models[e.id] = e.model;
-        }
-        if (e.kind == ControlKind::TreeView) {
-            tree_ = control;
-            TreeView_SetImageList(control, tree_images_.get(), TVSIL_NORMAL);
-            SetWindowSubclass(control, TreeProc, 1, reinterpret_cast<DWORD_PTR>(this));
-        }
-        if (e.kind == ControlKind::TextBox) SetWindowSubclass(control, EditProc, 1, reinterpret_cast<DWORD_PTR>(this));
-        if (e.icon != 0) {
-            HICON icon = static_cast<HICON>(
-                LoadImageW(instance_, MAKEINTRESOURCEW(e.icon), IMAGE_ICON, dpi(e.icon_size), dpi(e.icon_size), 0));
-            icons_.emplace_back(icon);
-            SendMessageW(control, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
-        }
-        if (e.model != nullptr) {
-            const ControlModel* frame = e.parent != 0 ? frame_models.at(e.parent) : nullptr;
-            binder_->Bind(*e.model, control, e.kind, frame);
-            if (e.tip_caption) binder_->TipWithCaption(*e.model);
-            // Frames keep their place in the model; the form moves them.
-            if (auto* f = dynamic_cast<Frame*>(e.model); f != nullptr && f->Left() < 0) f->Move(e.x, e.y);
-        }
-    }
-}
-
-void MainWindow::Name(HWND control, const FormRow& e, const FormRow* previous) {
-    if (e.kind == ControlKind::Frame) {
-        if (const auto* frame = dynamic_cast<const CaptionedModel*>(e.model)) {
-            SetAccessibleName(control, Wide(frame->Caption()), ROLE_SYSTEM_GROUPING);
-        }
-        return;
-    }
-    const bool named = e.kind == ControlKind::Label || e.kind == ControlKind::TextBox ||
-                       e.kind == ControlKind::ComboBox || e.kind == ControlKind::ListBox ||
-                       e.kind == ControlKind::TreeView;
-    if (!named) return;
-    const char* name = nullptr;
-    if (e.name != nullptr) {
-        name = e.name;
-    } else if (previous != nullptr && previous->kind == ControlKind::Title && previous->parent == e.parent) {
-        name = previous->title;
-    }
-    if (name != nullptr) SetAccessibleName(control, NameFromTitle(Wide(name)));
+    controls_ = std::make_unique<FormWindow>(instance_, *binder_,
+                                             [this](const std::function<void()>& action) { RunCommand(action); });
+    controls_->Create(hwnd_, MainForm(form_), [dpi = Dpi()](int pixels) { return dpi(pixels); },
+                      static_cast<HFONT>(font_.get()), [this](const FormRow& row, HWND control) {
+                          if (row.kind != ControlKind::TreeView) return;
+                          tree_ = control;
+                          TreeView_SetImageList(control, tree_images_.get(), TVSIL_NORMAL);
+                          common::win32::Subclass<&MainWindow::OnTreeMessage>(control, this);
+                      });
 }
 
 void MainWindow::CreateFont() {
@@ -259,7 +156,7 @@ void MainWindow::CreateFont() {
 }
 
 void MainWindow::Place() {
-    if (placing_ || hwnd_ == nullptr) return;
+    if (placing_ || hwnd_ == nullptr || controls_ == nullptr) return;
     placing_ = true;
     const SIZE least{Scale(MainMinimumClientSize().cx), Scale(MainMinimumClientSize().cy)};
     RECT rc{};
@@ -282,12 +179,14 @@ void MainWindow::Place() {
     }
     GetClientRect(hwnd_, &rc);
     const int width = std::max<int>(rc.right, least.cx);
-    for (const Placed& p : placed_) {
+    for (const FormWindow::Placed& p : controls_->placed()) {
         const FormRow& e = *p.row;
         int x = Scale(e.x), y = Scale(e.y), w = Scale(e.w), h = Scale(e.h);
-        if (p.frame != nullptr && p.frame->Left() >= 0) {
-            x = Scale(p.frame->Left());
-            y = Scale(p.frame->Top());
+        // A frame the form moves is where its model says.
+        const auto* frame = e.parent == 0 ? dynamic_cast<const Frame*>(e.model) : nullptr;
+        if (frame != nullptr && frame->Left() >= 0) {
+            x = Scale(frame->Left());
+            y = Scale(frame->Top());
         }
         // The tree and the log end at the bottom of what is in view.
         if (e.grow != Grow::None) h = std::max(Scale(40), static_cast<int>(rc.bottom) - y - Scale(8));
@@ -353,36 +252,20 @@ void MainWindow::FitInWorkArea() {
     }
 }
 
-const FormRow* MainWindow::RowOf(int id) const {
-    for (const FormRow& row : table_) {
-        if (row.id == id && row.kind != ControlKind::Title) return &row;
-    }
-    return nullptr;
-}
-
 void MainWindow::ReadingOrder() {
     // The test frames share one place below the picture buttons: in reading
     // (and Tab) order they come right after the last of those.
     HWND after = nullptr;
-    for (const Placed& p : placed_) {
+    for (const FormWindow::Placed& p : controls_->placed()) {
         if (p.row->kind == ControlKind::Picture && p.row->clicked) after = p.hwnd;
     }
-    for (const Placed& p : placed_) {
+    for (const FormWindow::Placed& p : controls_->placed()) {
         const FormRow& e = *p.row;
         const bool test_frame = e.kind == ControlKind::Frame && e.parent == 0 && e.x == kTestFrameLeft &&
                                 e.y == kTestFrameTop;
         if (!test_frame || after == nullptr) continue;
         SetWindowPos(p.hwnd, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         after = p.hwnd;
-    }
-}
-
-void MainWindow::MakePicturesFocusable() {
-    // A picture that runs something when clicked takes the focus and keys.
-    for (const Placed& p : placed_) {
-        if (p.row->kind != ControlKind::Picture || !p.row->clicked) continue;
-        SetWindowLongPtrW(p.hwnd, GWL_STYLE, GetWindowLongPtrW(p.hwnd, GWL_STYLE) | WS_TABSTOP);
-        SetWindowSubclass(p.hwnd, PictureProc, 1, reinterpret_cast<DWORD_PTR>(this));
     }
 }
 
@@ -402,84 +285,32 @@ void MainWindow::ShowTreeMenuAtSelection() {
     RunCommand([&] { form_.TreeView1_MouseUp(2, shift, pt.x, pt.y); });
 }
 
-LRESULT CALLBACK MainWindow::TreeProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
-    auto* self = reinterpret_cast<MainWindow*>(data);
-    try {
-        switch (msg) {
-        case WM_KEYDOWN:
-            if (wp == VK_APPS) return 0;  // the menu opens when the key goes up
-            break;
-        case WM_KEYUP:
-            if (wp == VK_APPS) {
-                self->ShowTreeMenuAtSelection();
-                return 0;
-            }
-            break;
-        case WM_SYSKEYDOWN:
-        case WM_SYSKEYUP:
-            if (wp == VK_F10 && GetKeyState(VK_SHIFT) < 0) {
-                if (msg == WM_SYSKEYDOWN) self->ShowTreeMenuAtSelection();
-                return 0;
-            }
-            break;
-        case WM_CONTEXTMENU:
-            // From the keyboard (a right click has opened its menu already).
-            if (lp == -1) self->ShowTreeMenuAtSelection();
+LRESULT MainWindow::OnTreeMessage(HWND tree, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_KEYDOWN:
+        if (wp == VK_APPS) return 0;  // the menu opens when the key goes up
+        break;
+    case WM_KEYUP:
+        if (wp == VK_APPS) {
+            ShowTreeMenuAtSelection();
             return 0;
-        case WM_NCDESTROY:
-            RemoveWindowSubclass(hwnd, TreeProc, 1);
-            break;
-        default:
-            break;
         }
-    } catch (...) {
+        break;
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+        if (wp == VK_F10 && GetKeyState(VK_SHIFT) < 0) {
+            if (msg == WM_SYSKEYDOWN) ShowTreeMenuAtSelection();
+            return 0;
+        }
+        break;
+    case WM_CONTEXTMENU:
+        // From the keyboard (a right click has opened its menu already).
+        if (lp == -1) ShowTreeMenuAtSelection();
+        return 0;
+    default:
+        break;
     }
-    return DefSubclassProc(hwnd, msg, wp, lp);
-}
-
-LRESULT CALLBACK MainWindow::PictureProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
-    auto* self = reinterpret_cast<MainWindow*>(data);
-    try {
-        switch (msg) {
-        case WM_GETDLGCODE:
-            // Enter reaches the picture instead of pressing a default button.
-            if (lp != 0 && reinterpret_cast<MSG*>(lp)->message == WM_KEYDOWN &&
-                reinterpret_cast<MSG*>(lp)->wParam == VK_RETURN) {
-                return DLGC_WANTMESSAGE;
-            }
-            break;
-        case WM_KEYDOWN:
-            if (wp == VK_RETURN || wp == VK_SPACE) {
-                const FormRow* row = self->RowOf(GetDlgCtrlID(hwnd));
-                if (row != nullptr && row->clicked) self->RunCommand(row->clicked);
-                return 0;
-            }
-            break;
-        case WM_SETFOCUS:
-        case WM_KILLFOCUS:
-            InvalidateRect(hwnd, nullptr, TRUE);
-            break;
-        case WM_PAINT: {
-            const LRESULT r = DefSubclassProc(hwnd, msg, wp, lp);
-            if (GetFocus() == hwnd) {
-                HDC dc = GetDC(hwnd);
-                RECT rc;
-                GetClientRect(hwnd, &rc);
-                InflateRect(&rc, -1, -1);
-                DrawFocusRect(dc, &rc);
-                ReleaseDC(hwnd, dc);
-            }
-            return r;
-        }
-        case WM_NCDESTROY:
-            RemoveWindowSubclass(hwnd, PictureProc, 1);
-            break;
-        default:
-            break;
-        }
-    } catch (...) {
-    }
-    return DefSubclassProc(hwnd, msg, wp, lp);
+    return DefSubclassProc(tree, msg, wp, lp);
 }
 
 LRESULT CALLBACK MainWindow::InputHook(int code, WPARAM wp, LPARAM lp) {
@@ -505,48 +336,6 @@ LRESULT CALLBACK MainWindow::InputHook(int code, WPARAM wp, LPARAM lp) {
 
 bool MainWindow::PreTranslate(MSG* msg) { return hwnd_ != nullptr && IsDialogMessageW(hwnd_, msg); }
 
-LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    MainWindow* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (msg == WM_NCCREATE) {
-        self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    if (self == nullptr) return DefWindowProcW(hwnd, msg, wp, lp);
-    try {
-        return self->OnMessage(msg, wp, lp);
-    } catch (...) {
-        // Nothing escapes into the system's message dispatch; the command
-        // that threw is abandoned and the window goes on.
-        return DefWindowProcW(hwnd, msg, wp, lp);
-    }
-}
-
-LRESULT CALLBACK MainWindow::EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
-    auto* self = reinterpret_cast<MainWindow*>(data);
-    try {
-        const int id = GetDlgCtrlID(hwnd);
-        const FormRow* row = self->RowOf(id);
-        const bool takes_keys = row != nullptr && row->entered;
-        if (msg == WM_GETDLGCODE && takes_keys && lp != 0 && reinterpret_cast<MSG*>(lp)->message == WM_KEYDOWN &&
-            reinterpret_cast<MSG*>(lp)->wParam == VK_RETURN) {
-            // Enter reaches the box instead of pressing a default button.
-            return DefSubclassProc(hwnd, msg, wp, lp) | DLGC_WANTALLKEYS;
-        }
-        if (msg == WM_CHAR && takes_keys && wp == VK_RETURN) {
-            bool taken = false;
-            self->RunCommand([&] {
-                row->entered();
-                taken = true;
-            });
-            if (taken) return 0;
-        }
-        if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, EditProc, 1);
-    } catch (...) {
-    }
-    return DefSubclassProc(hwnd, msg, wp, lp);
-}
-
 void MainWindow::RunCommand(const std::function<void()>& command) {
     if (running_command_) return;
     running_command_ = true;
@@ -565,7 +354,10 @@ void MainWindow::RunCommand(const std::function<void()>& command) {
 LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_COMMAND:
-        OnCommand(reinterpret_cast<HWND>(lp), LOWORD(wp), HIWORD(wp));
+        // Menu commands (from no control) are the shell's.
+        if (lp != 0 && binder_ != nullptr && controls_ != nullptr) {
+            controls_->OnCommand(reinterpret_cast<HWND>(lp), LOWORD(wp), HIWORD(wp));
+        }
         return 0;
     case WM_NOTIFY:
         return OnNotify(reinterpret_cast<const NMHDR*>(lp));
@@ -592,7 +384,7 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         // the size the system suggests.
         dpi_ = HIWORD(wp);
         CreateFont();
-        for (const Placed& p : placed_) SendMessageW(p.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+        for (const FormWindow::Placed& p : controls_->placed()) SendMessageW(p.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
         const RECT* suggested = reinterpret_cast<const RECT*>(lp);
         SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                      suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -621,16 +413,6 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     default:
         return DefWindowProcW(hwnd_, msg, wp, lp);
     }
-}
-
-void MainWindow::OnCommand(HWND control, int id, UINT code) {
-    if (control == nullptr || binder_ == nullptr || binder_->Writing()) return;
-    const bool clicked = code == BN_CLICKED || code == STN_CLICKED;
-    const bool input = code == EN_CHANGE || code == CBN_SELCHANGE || code == CBN_EDITCHANGE || code == LBN_SELCHANGE;
-    if (!clicked && !input) return;
-    binder_->TakeInput(control, code);
-    const FormRow* row = RowOf(id);
-    if (clicked && row != nullptr && row->clicked) RunCommand(row->clicked);
 }
 
 LRESULT MainWindow::OnNotify(const NMHDR* hdr) {

@@ -11,7 +11,8 @@
 #include <vector>
 
 #include "control_binder.h"
-#include "form_table.h"
+#include "common/win32/window_base.h"
+#include "form_window.h"
 #include "log_list.h"
 #include "frm_main.h"
 #include "win32_shell.h"
@@ -29,7 +30,7 @@ std::map<const MenuItem*, UINT> MainMenuIds(frmMain& form);
 SIZE MainClientSize();
 SIZE MainMinimumClientSize();
 
-class MainWindow {
+class MainWindow : public common::win32::WindowBase<MainWindow> {
 public:
     MainWindow(frmMain& form, Win32Shell& shell, HINSTANCE instance);
     ~MainWindow();
@@ -38,26 +39,18 @@ public:
 
     // Creates the window (hidden) and every control, bound to its model.
     bool Create();
-    HWND hwnd() const { return hwnd_; }
     // Keyboard navigation between the controls, for the message loop: true
     // when the message was handled.
     bool PreTranslate(MSG* msg);
 
 private:
-    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    static LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
-    static LRESULT CALLBACK TreeProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
-    static LRESULT CALLBACK PictureProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
+    friend class common::win32::WindowBase<MainWindow>;
     static LRESULT CALLBACK InputHook(int code, WPARAM wp, LPARAM lp);
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT OnTreeMessage(HWND tree, UINT msg, WPARAM wp, LPARAM lp);
     void CreateControls();
     void CreateImages();
     void CreateFont();
-    // The accessible name of a control: its entry in `names`, or the title
-    // just before it; a frame is a group named by its caption.
-    static void Name(HWND control, const FormRow& e, const FormRow* previous);
-    // The row of a control, or nullptr.
-    const FormRow* RowOf(int id) const;
     int Scale(int pixels96) const { return MulDiv(pixels96, dpi_, 96); }
     // Places every control for the window's size, DPI and scroll position.
     void Place();
@@ -67,8 +60,6 @@ private:
     void FitInWorkArea();
     void ShowTreeMenuAtSelection();
     void ReadingOrder();
-    void MakePicturesFocusable();
-    void OnCommand(HWND control, int id, UINT code);
     LRESULT OnNotify(const NMHDR* hdr);
     // Runs a user command unless another one is still running (a control
     // object that dispatches messages while it works lets clicks through).
@@ -77,23 +68,15 @@ private:
     frmMain& form_;
     Win32Shell& shell_;
     HINSTANCE instance_;
-    HWND hwnd_ = nullptr;
     HWND tooltip_ = nullptr;
     HWND tree_ = nullptr;
     std::unique_ptr<ControlBinder> binder_;
+    std::unique_ptr<FormWindow> controls_;
     UniqueFont font_;
     UniqueImageList tree_images_;
-    std::vector<UniqueIcon> icons_;
-    FormTable table_;
     bool running_command_ = false;
     bool close_pending_ = false;
 
-    struct Placed {
-        HWND hwnd;
-        const FormRow* row;
-        const Frame* frame;  // the entry's model when it is a frame the form moves
-    };
-    std::vector<Placed> placed_;
     int dpi_ = 96;
     POINT scroll_{0, 0};
     bool placing_ = false;

@@ -1,5 +1,5 @@
-// The property dialog's window: the dialog template IDD_SETTING, its
-// controls bound to the models of frmSetting, shown modally over the main
+// The property dialog's window: the dialog frame IDD_SETTING, its controls
+// made from the form table and bound to the models of frmSetting, shown modally over the main
 // window. The window is made at the first showing and only hidden when the
 // dialog closes, so it (and its models) keep their lists, selections and
 // texts from one showing to the next. Utility thread only.
@@ -7,12 +7,19 @@
 
 #include <windows.h>
 
+#include "common/win32/window_base.h"
 #include "control_binder.h"
+#include "form_window.h"
 #include "dialogs/frm_setting.h"
 
 namespace trellup::win32 {
 
-class SettingDialog : public ModelObserver {
+// The dialog's controls (setting_form.cpp) and its client size, in 96-DPI
+// pixels.
+FormTable SettingForm(frmSetting& form);
+SIZE SettingClientSize();
+
+class SettingDialog : public common::win32::DialogBase<SettingDialog>, public ModelObserver {
 public:
     // `form` must outlive the dialog.
     explicit SettingDialog(frmSetting& form) : form_(form) {}
@@ -25,30 +32,23 @@ public:
     // program is quitting: WM_QUIT is posted again for the outer loop).
     void ShowModal(HWND owner);
 
-    // The dialog window, or nullptr before the first showing.
-    HWND hwnd() const { return hwnd_; }
+    // The dialog window (hwnd()) is nullptr before the first showing.
 
     void OnModelChanged(ControlModel& model, Prop what, int index) override;
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    static LRESULT CALLBACK NumberBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
+    friend class common::win32::DialogBase<SettingDialog>;
 
     bool Create(HWND owner);
     INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp);
-    void OnInitDialog();
-    void OnCommand(int id, UINT code, HWND control);
-    // Places the controls and sizes the client area (pixels at 96 DPI,
-    // scaled to the screen).
-    void Layout();
+    INT_PTR OnInitDialog();
+    // Sizes the client area (pixels at 96 DPI, scaled to the screen).
+    void FitClientArea();
     void CentreOn(HWND owner);
-    // Runs the key filter of a number box on a typed character; false
-    // when the character is dropped, else *ch holds the character to type.
-    bool FilterKey(HWND box, WPARAM* ch);
 
     frmSetting& form_;
-    HWND hwnd_ = nullptr;
     ControlBinder binder_{nullptr};
+    FormWindow controls_{GetModuleHandleW(nullptr), binder_, [](const std::function<void()>& action) { action(); }};
     bool showing_ = false;
 };
 
