@@ -226,27 +226,12 @@ void ControlBinder::OnModelChanged(ControlModel& model, Prop what, int index) {
     case Prop::Enabled:
         if (b.kind != ControlKind::Title) {
             ShowEnabled(b);
-        } else {
+        } else if (window_enabler_) {
             // A form's window follows its model only when the form changes
-            // it: a command that blocks the window while it runs. Blocked, it
-            // is drawn once more first (a message box just closed over it
-            // would stay on screen otherwise); keys and clicks that reached it
-            // meanwhile were not for it and are dropped before it takes input
-            // again.
-            MSG msg;
-            if (model.Enabled()) {
-                while (PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
-                }
-                while (PeekMessageW(&msg, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
-                }
-            }
+            // it: a command that blocks the window while it runs.
+            window_enabler_(b.hwnd, model.Enabled());
+        } else {
             EnableWindow(b.hwnd, model.Enabled() ? TRUE : FALSE);
-            if (!model.Enabled()) {
-                RedrawWindow(b.hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-                // Lets the system show what was drawn (and remove a closed box).
-                MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
-                PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
-            }
         }
         break;
     case Prop::Visible:

@@ -52,6 +52,10 @@ public:
     // scaled to the system DPI.
     void SetPlacer(std::function<void(HWND, int x, int y)> placer) { placer_ = std::move(placer); }
 
+    // Enables or disables a window bound as a title (a form's window) when
+    // its model says so; by default EnableWindow alone.
+    void SetWindowEnabler(std::function<void(HWND, bool enabled)> enabler) { window_enabler_ = std::move(enabler); }
+
     HWND WindowOf(const ControlModel& model) const;
     ControlModel* ModelOf(HWND hwnd) const;
 
@@ -100,6 +104,7 @@ private:
     std::map<HWND, bool> has_tool_;
     std::set<const ControlModel*> caption_tips_;
     std::function<void(HWND, int, int)> placer_;
+    std::function<void(HWND, bool)> window_enabler_;
     int writing_ = 0;
 };
 

@@ -7,6 +7,7 @@
 #include <iterator>
 
 
+#include "command_runner.h"
 #include "frame_window.h"
 #include "resource_ids.h"
 
@@ -48,14 +49,11 @@ SIZE WindowSizeFor(SIZE client) {
 
 }  // namespace
 
-MainWindow* MainWindow::hooked_ = nullptr;
-
 MainWindow::MainWindow(frmMain& form, Win32Shell& shell, HINSTANCE instance)
     : form_(form), shell_(shell), instance_(instance) {}
 
 MainWindow::~MainWindow() {
-    if (input_hook_ != nullptr) UnhookWindowsHookEx(input_hook_);
-    hooked_ = nullptr;
+    runner_.reset();
     log_.reset();
     form_.TreeView1.SetHitTest(nullptr);
     binder_.reset();
@@ -82,6 +80,7 @@ bool MainWindow::Create() {
                             nullptr, nullptr, instance_, this);
     if (hwnd_ == nullptr) return false;
     dpi_ = WindowDpi(hwnd_);
+    runner_ = std::make_unique<CommandRunner>(hwnd_);
     const Dpi dpi;
 
     tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
@@ -90,6 +89,7 @@ bool MainWindow::Create() {
     SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, dpi(420));
     binder_ = std::make_unique<ControlBinder>(tooltip_);
     binder_->Bind(form_.Form, hwnd_, ControlKind::Title, nullptr);
+    binder_->SetWindowEnabler(CommandRunner::EnableWindowFor);
     binder_->SetPlacer([this](HWND frame, int x, int y) { PlaceFrame(frame, x, y); });
 
     CreateFont();
@@ -107,8 +107,6 @@ bool MainWindow::Create() {
                 return h;
             });
     }
-    hooked_ = this;
-    input_hook_ = SetWindowsHookExW(WH_GETMESSAGE, InputHook, nullptr, GetCurrentThreadId());
     Place();
     FitInWorkArea();
     shell_.Attach(hwnd_, tree_, MainMenuIds(form_));
@@ -135,7 +133,7 @@ void MainWindow::CreateImages() {
 
 void MainWindow::CreateControls() {
     controls_ = std::make_unique<FormWindow>(instance_, *binder_,
-                                             [this](const std::function<void()>& action) { RunCommand(action); });
+                                             [this](const std::function<void()>& action) { runner_->Run(action); });
     controls_->Create(hwnd_, MainForm(form_), [dpi = Dpi()](int pixels) { return dpi(pixels); },
                       static_cast<HFONT>(font_.get()), [this](const FormRow& row, HWND control) {
                           if (row.kind != ControlKind::TreeView) return;
@@ -282,7 +280,7 @@ void MainWindow::ShowTreeMenuAtSelection() {
         pt = POINT{rc.right / 2, rc.bottom - Scale(4)};
     }
     const int shift = GetKeyState(VK_SHIFT) < 0 ? 1 : 0;
-    RunCommand([&] { form_.TreeView1_MouseUp(2, shift, pt.x, pt.y); });
+    runner_->Run([&] { form_.TreeView1_MouseUp(2, shift, pt.x, pt.y); });
 }
 
 LRESULT MainWindow::OnTreeMessage(HWND tree, UINT msg, WPARAM wp, LPARAM lp) {
@@ -313,43 +311,7 @@ LRESULT MainWindow::OnTreeMessage(HWND tree, UINT msg, WPARAM wp, LPARAM lp) {
     return DefSubclassProc(tree, msg, wp, lp);
 }
 
-LRESULT CALLBACK MainWindow::InputHook(int code, WPARAM wp, LPARAM lp) {
-    // While a command runs, a control object that dispatches messages would
-    // hand keys and clicks to the window's controls: the tree would move its
-    // highlight, a check box would flip without its command. They are
-    // dropped before anyone sees them; events (posted messages) still flow,
-    // and menus and message boxes opened by the command take input as usual.
-    MainWindow* self = hooked_;
-    if (code == HC_ACTION && wp == PM_REMOVE && self != nullptr && self->running_command_) {
-        auto* msg = reinterpret_cast<MSG*>(lp);
-        const bool input = (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST) ||
-                           (msg->message >= WM_MOUSEFIRST && msg->message <= WM_MOUSELAST) ||
-                           (msg->message >= WM_NCMOUSEMOVE && msg->message <= WM_NCXBUTTONDBLCLK);
-        GUITHREADINFO gui{};
-        gui.cbSize = sizeof gui;
-        const bool in_menu = GetGUIThreadInfo(GetCurrentThreadId(), &gui) &&
-                             (gui.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE)) != 0;
-        if (input && !in_menu && msg->hwnd != nullptr && IsChild(self->hwnd_, msg->hwnd)) msg->message = WM_NULL;
-    }
-    return CallNextHookEx(nullptr, code, wp, lp);
-}
-
 bool MainWindow::PreTranslate(MSG* msg) { return hwnd_ != nullptr && IsDialogMessageW(hwnd_, msg); }
-
-void MainWindow::RunCommand(const std::function<void()>& command) {
-    if (running_command_) return;
-    running_command_ = true;
-    // Ends the command even when it throws; a close asked for meanwhile
-    // follows it.
-    struct Done {
-        MainWindow& w;
-        ~Done() {
-            w.running_command_ = false;
-            if (w.close_pending_) PostMessageW(w.hwnd_, WM_CLOSE, 0, 0);
-        }
-    } done{*this};
-    command();
-}
 
 LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
@@ -393,7 +355,7 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_SETCURSOR:
         // A command that takes its time shows it.
-        if (running_command_) {
+        if (runner_ != nullptr && runner_->Running()) {
             SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
             return TRUE;
         }
@@ -401,10 +363,7 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
         // A command still running (a control object dispatching messages
         // while it works) ends first.
-        if (running_command_) {
-            close_pending_ = true;
-            return 0;
-        }
+        if (runner_ != nullptr && runner_->DeferClose()) return 0;
         DestroyWindow(hwnd_);
         return 0;
     case WM_DESTROY:
@@ -431,7 +390,7 @@ LRESULT MainWindow::OnNotify(const NMHDR* hdr) {
         ht.pt = pt;
         HTREEITEM item = TreeView_HitTest(tree_, &ht);
         const int node = item != nullptr && (ht.flags & TVHT_ONITEM) ? binder_->NodeOf(item) : TreeViewModel::kNone;
-        RunCommand([&] {
+        runner_->Run([&] {
             if (node != TreeViewModel::kNone) {
                 form_.TreeView1.Select(node);
                 form_.TreeView1_NodeClick(node);
@@ -441,19 +400,19 @@ LRESULT MainWindow::OnNotify(const NMHDR* hdr) {
         return 0;
     }
     case NM_RCLICK:
-        RunCommand([&] { form_.TreeView1_MouseUp(2, shift, pt.x, pt.y); });
+        runner_->Run([&] { form_.TreeView1_MouseUp(2, shift, pt.x, pt.y); });
         return 1;  // no WM_CONTEXTMENU as well
     case TVN_SELCHANGINGW:
         // What the tree highlights is always the device the form works on:
         // no selection moves by the user while a command runs.
-        return running_command_ && !binder_->Writing() ? TRUE : FALSE;
+        return runner_->Running() && !binder_->Writing() ? TRUE : FALSE;
     case TVN_SELCHANGEDW: {
         if (binder_->Writing()) return 0;
         const auto* change = reinterpret_cast<const NMTREEVIEWW*>(hdr);
         const int node = binder_->NodeOf(change->itemNew.hItem);
         form_.TreeView1.SelectionFromUser(node);
         if (change->action == TVC_BYKEYBOARD && node != TreeViewModel::kNone) {
-            RunCommand([&] { form_.TreeView1_NodeClick(node); });
+            runner_->Run([&] { form_.TreeView1_NodeClick(node); });
         }
         return 0;
     }

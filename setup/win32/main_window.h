@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "command_runner.h"
 #include "control_binder.h"
 #include "common/win32/window_base.h"
 #include "form_window.h"
@@ -45,7 +46,6 @@ public:
 
 private:
     friend class common::win32::WindowBase<MainWindow>;
-    static LRESULT CALLBACK InputHook(int code, WPARAM wp, LPARAM lp);
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
     LRESULT OnTreeMessage(HWND tree, UINT msg, WPARAM wp, LPARAM lp);
     void CreateControls();
@@ -61,9 +61,6 @@ private:
     void ShowTreeMenuAtSelection();
     void ReadingOrder();
     LRESULT OnNotify(const NMHDR* hdr);
-    // Runs a user command unless another one is still running (a control
-    // object that dispatches messages while it works lets clicks through).
-    void RunCommand(const std::function<void()>& command);
 
     frmMain& form_;
     Win32Shell& shell_;
@@ -74,15 +71,12 @@ private:
     std::unique_ptr<FormWindow> controls_;
     UniqueFont font_;
     UniqueImageList tree_images_;
-    bool running_command_ = false;
-    bool close_pending_ = false;
 
     int dpi_ = 96;
     POINT scroll_{0, 0};
     bool placing_ = false;
     std::unique_ptr<LogList> log_;
-    HHOOK input_hook_ = nullptr;
-    static MainWindow* hooked_;
+    std::unique_ptr<CommandRunner> runner_;  // runs the user's commands one at a time
 };
 
 }  // namespace trellup::win32
