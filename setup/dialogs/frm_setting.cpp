@@ -3,7 +3,6 @@
 #include <cstdint>
 
 #include "ascii_case.h"
-#include "frm_main.h"
 #include "number_text.h"
 #include "registry_report.h"
 #include "store/cash_drawer_device.h"
@@ -61,8 +60,8 @@ void FilterNumberKey(const std::string& text, int* key_ascii) {
 
 }  // namespace
 
-frmSetting::frmSetting(const StorePlatform& store, IShell& shell, frmMain& main)
-    : store_(store), shell_(shell), main_(main) {
+frmSetting::frmSetting(const StorePlatform& store, IShell& shell, std::function<void()> tree_changed)
+    : store_(store), shell_(shell), tree_changed_(std::move(tree_changed)) {
     Form.SetVisible(false);
     MasterName.SetVisible(false);
 }
@@ -260,7 +259,7 @@ void frmSetting::btnOK_Click() {
     }
 
     gCurNodeText = gEditDevice.DeviceName;
-    main_.GetOPOSClass();
+    if (tree_changed_) tree_changed_();
     Form.SetVisible(false);
 }
 

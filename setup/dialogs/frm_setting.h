@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "controls/control_model.h"
@@ -20,12 +21,12 @@
 
 namespace trellup {
 
-class frmMain;
-
 class frmSetting {
 public:
     // None of the references is owned; all must outlive the dialog.
-    frmSetting(const StorePlatform& store, IShell& shell, frmMain& main);
+    // `tree_changed` runs after OK has written the device, to show the
+    // changed devices (the main window rebuilds its tree).
+    frmSetting(const StorePlatform& store, IShell& shell, std::function<void()> tree_changed);
     frmSetting(const frmSetting&) = delete;
     frmSetting& operator=(const frmSetting&) = delete;
 
@@ -108,7 +109,7 @@ private:
 
     const StorePlatform store_;
     IShell& shell_;
-    frmMain& main_;
+    std::function<void()> tree_changed_;
 };
 
 }  // namespace trellup

@@ -56,7 +56,7 @@ protected:
     // runs the form's start-up.
     frmMain& Load(int bits = 32) {
         form = std::make_unique<frmMain>(platform(), shell, factory, AppVersion{1, 0, 0, bits});
-        setting = std::make_unique<frmSetting>(platform(), shell, *form);
+        setting = std::make_unique<frmSetting>(platform(), shell, [this] { form->GetOPOSClass(); });
         form->Form_Load();
         return *form;
     }

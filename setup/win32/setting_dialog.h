@@ -1,6 +1,6 @@
 // The property dialog's window: the dialog frame IDD_SETTING, its controls
-// made from the form table and bound to the models of frmSetting, shown modally over the main
-// window. The window is made at the first showing and only hidden when the
+// made from the form table and bound to the models of frmSetting, shown
+// modally over the main window. The window is made at the first showing and only hidden when the
 // dialog closes, so it (and its models) keep their lists, selections and
 // texts from one showing to the next. Utility thread only.
 #pragma once

@@ -47,7 +47,7 @@ int Run(HINSTANCE instance, int show) {
     trellup::win32::DispatchControlFactory factory;
     trellup::frmMain form(store.platform(), shell, factory, ProgramVersion());
     trellup::win32::MainWindow window(form, shell, instance);
-    trellup::frmSetting setting(store.platform(), shell, form);
+    trellup::frmSetting setting(store.platform(), shell, [&form] { form.GetOPOSClass(); });
     trellup::win32::SettingDialog setting_dialog(setting);
     shell.SetSettingDialog([&] { setting_dialog.ShowModal(window.hwnd()); });
     if (!window.Create()) {
