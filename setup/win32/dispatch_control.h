@@ -14,7 +14,7 @@
 #include <memory>
 #include <string>
 
-#include "opos_control.h"
+#include "platform/opos_control.h"
 
 namespace trellup::win32 {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "log_file.h"
+#include "text/log_file.h"
 
 namespace trellup::win32 {
 

@@ -15,7 +15,7 @@
 #include "common/win32/window_base.h"
 #include "form_window.h"
 #include "log_list.h"
-#include "frm_main.h"
+#include "forms/main/frm_main.h"
 #include "win32_shell.h"
 #include "win32_util.h"
 

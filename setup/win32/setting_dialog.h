@@ -10,7 +10,7 @@
 #include "common/win32/window_base.h"
 #include "control_binder.h"
 #include "form_window.h"
-#include "dialogs/frm_setting.h"
+#include "forms/setting/frm_setting.h"
 
 namespace trellup::win32 {
 

@@ -5,9 +5,9 @@
 
 #include <vector>
 
-#include "dialogs/frm_setting.h"
+#include "forms/setting/frm_setting.h"
 #include "dispatch_control.h"
-#include "frm_main.h"
+#include "forms/main/frm_main.h"
 #include "main_window.h"
 #include "setting_dialog.h"
 #include "win32_shell.h"

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "dispatch_control.h"
-#include "frm_main.h"
+#include "forms/main/frm_main.h"
 #include "machine.h"
 #include "main_window.h"
 #include "setup_entries.h"

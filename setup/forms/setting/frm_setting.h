@@ -16,8 +16,8 @@
 #include <string>
 
 #include "controls/control_model.h"
-#include "shell.h"
-#include "store/store_platform.h"
+#include "platform/shell.h"
+#include "platform/store_platform.h"
 
 namespace trellup {
 

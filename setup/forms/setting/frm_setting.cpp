@@ -1,14 +1,14 @@
-#include "dialogs/frm_setting.h"
+#include "forms/setting/frm_setting.h"
 
 #include <cstdint>
 
-#include "ascii_case.h"
-#include "number_text.h"
-#include "registry_report.h"
+#include "text/ascii_case.h"
+#include "text/number_text.h"
+#include "text/registry_report.h"
 #include "store/cash_drawer_device.h"
 #include "store/mod_ini.h"
 #include "store/mod_registry.h"
-#include "utility_state.h"
+#include "forms/main/utility_state.h"
 
 namespace trellup {
 namespace {

@@ -1,12 +1,12 @@
 // frmMain: start-up, the device tree, the node click and the context menus.
-#include "frm_main.h"
+#include "forms/main/frm_main.h"
 
 #include <algorithm>
 #include <cctype>
 
 #include "store/cash_drawer_device.h"
 #include "store/mod_registry.h"
-#include "utility_state.h"
+#include "forms/main/utility_state.h"
 
 namespace trellup {
 

@@ -1,4 +1,4 @@
-#include "opos_texts.h"
+#include "text/opos_texts.h"
 
 namespace trellup {
 namespace {

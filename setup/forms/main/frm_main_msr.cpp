@@ -2,10 +2,10 @@
 #include <cstdio>
 #include <utility>
 
-#include "frm_main.h"
-#include "number_text.h"
-#include "panel_texts.h"
-#include "utility_state.h"
+#include "forms/main/frm_main.h"
+#include "text/number_text.h"
+#include "text/panel_texts.h"
+#include "forms/main/utility_state.h"
 
 namespace trellup {
 

@@ -1,10 +1,10 @@
 // frmMain: the result log, the panel refresh and the common property list.
 #include <cstdio>
 
-#include "frm_main.h"
-#include "opos_texts.h"
-#include "panel_texts.h"
-#include "utility_state.h"
+#include "forms/main/frm_main.h"
+#include "text/opos_texts.h"
+#include "text/panel_texts.h"
+#include "forms/main/utility_state.h"
 
 namespace trellup {
 

@@ -1,4 +1,4 @@
-#include "log_file.h"
+#include "text/log_file.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,8 +1,8 @@
 // frmMain: the line display panel.
-#include "frm_main.h"
-#include "number_text.h"
-#include "panel_texts.h"
-#include "utility_state.h"
+#include "forms/main/frm_main.h"
+#include "text/number_text.h"
+#include "text/panel_texts.h"
+#include "forms/main/utility_state.h"
 
 namespace trellup {
 namespace {

@@ -1,4 +1,4 @@
-#include "registry_report.h"
+#include "text/registry_report.h"
 
 namespace trellup {
 

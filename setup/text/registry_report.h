@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "shell.h"
+#include "platform/shell.h"
 
 namespace trellup {
 

@@ -1,6 +1,6 @@
 // frmMain: the six life-cycle commands and the guided user mode.
-#include "frm_main.h"
-#include "utility_state.h"
+#include "forms/main/frm_main.h"
+#include "forms/main/utility_state.h"
 
 namespace trellup {
 

@@ -17,9 +17,9 @@
 #include "controls/control_model.h"
 #include "controls/menu_model.h"
 #include "controls/tree_view_model.h"
-#include "opos_control.h"
-#include "shell.h"
-#include "store/store_platform.h"
+#include "platform/opos_control.h"
+#include "platform/shell.h"
+#include "platform/store_platform.h"
 
 namespace trellup {
 

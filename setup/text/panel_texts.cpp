@@ -1,4 +1,4 @@
-#include "panel_texts.h"
+#include "text/panel_texts.h"
 
 namespace trellup {
 namespace {

@@ -2,14 +2,14 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "ascii_case.h"
-#include "frm_main.h"
-#include "number_text.h"
-#include "registry_report.h"
+#include "text/ascii_case.h"
+#include "forms/main/frm_main.h"
+#include "text/number_text.h"
+#include "text/registry_report.h"
 #include "store/cash_drawer_device.h"
 #include "store/mod_ini.h"
 #include "store/mod_registry.h"
-#include "utility_state.h"
+#include "forms/main/utility_state.h"
 
 namespace trellup {
 namespace {

@@ -1,8 +1,8 @@
 // frmMain: the cash drawer panel, its status events and the health checks.
-#include "frm_main.h"
-#include "opos_texts.h"
-#include "panel_texts.h"
-#include "utility_state.h"
+#include "forms/main/frm_main.h"
+#include "text/opos_texts.h"
+#include "text/panel_texts.h"
+#include "forms/main/utility_state.h"
 
 namespace trellup {
 
