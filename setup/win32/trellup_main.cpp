@@ -8,8 +8,8 @@
 #include "forms/setting/frm_setting.h"
 #include "dispatch_control.h"
 #include "forms/main/frm_main.h"
-#include "main_window.h"
-#include "setting_dialog.h"
+#include "win32/forms/main_window.h"
+#include "win32/forms/setting_dialog.h"
 #include "win32_shell.h"
 #include "win32_store.h"
 
