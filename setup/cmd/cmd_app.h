@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "cmd/provisioning.h"
-#include "opos_control.h"
-#include "store/store_platform.h"
+#include "platform/opos_control.h"
+#include "platform/store_platform.h"
 
 namespace trellup::cmd {
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "ascii_case.h"
+#include "text/ascii_case.h"
 #include "store/mod_registry.h"
 
 namespace trellup::cmd {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "opos_texts.h"
+#include "text/opos_texts.h"
 
 namespace trellup::cmd {
 namespace {

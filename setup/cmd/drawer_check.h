@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "opos_control.h"
+#include "platform/opos_control.h"
 
 namespace trellup::cmd {
 

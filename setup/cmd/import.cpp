@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ascii_case.h"
+#include "text/ascii_case.h"
 #include "cmd/device_entries.h"
 #include "common/entry/cash_drawer_entry.h"
 #include "store/mod_registry.h"

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "cmd/provisioning.h"
-#include "store/store_platform.h"
+#include "platform/store_platform.h"
 
 namespace trellup::cmd {
 

@@ -5,7 +5,7 @@
 
 #include <limits>
 
-#include "ascii_case.h"
+#include "text/ascii_case.h"
 #include "cmd/provisioning.h"
 
 namespace trellup::cmd {

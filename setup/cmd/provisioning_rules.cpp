@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "ascii_case.h"
+#include "text/ascii_case.h"
 #include "cmd/provisioning.h"
 #include "store/mod_registry.h"
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "store/cash_drawer_device.h"
-#include "store/store_platform.h"
+#include "platform/store_platform.h"
 
 namespace trellup {
 namespace modINI {

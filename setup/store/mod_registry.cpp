@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "ascii_case.h"
+#include "text/ascii_case.h"
 
 namespace trellup {
 namespace modRegistry {

@@ -12,7 +12,7 @@
 
 #include "common/entry/cash_drawer_entry.h"
 #include "store/cash_drawer_device.h"
-#include "store/store_platform.h"
+#include "platform/store_platform.h"
 
 namespace trellup {
 

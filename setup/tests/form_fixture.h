@@ -13,11 +13,11 @@
 #include "fakes/fake_opos_control.h"
 #include "fakes/fake_profile.h"
 #include "fakes/fake_registry.h"
-#include "dialogs/frm_setting.h"
+#include "forms/setting/frm_setting.h"
 #include "fakes/fake_shell.h"
-#include "frm_main.h"
+#include "forms/main/frm_main.h"
 #include "store/mod_registry.h"
-#include "utility_state.h"
+#include "forms/main/utility_state.h"
 
 namespace trellup::testing {
 
@@ -56,7 +56,7 @@ protected:
     // runs the form's start-up.
     frmMain& Load(int bits = 32) {
         form = std::make_unique<frmMain>(platform(), shell, factory, AppVersion{1, 0, 0, bits});
-        setting = std::make_unique<frmSetting>(platform(), shell, *form);
+        setting = std::make_unique<frmSetting>(platform(), shell, [this] { form->GetOPOSClass(); });
         form->Form_Load();
         return *form;
     }

@@ -1,7 +1,7 @@
 // The saved log's text: header, time stamps and line ends.
 #include <gtest/gtest.h>
 
-#include "log_file.h"
+#include "text/log_file.h"
 
 namespace trellup {
 namespace {

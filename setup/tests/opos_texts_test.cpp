@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "opos_texts.h"
+#include "text/opos_texts.h"
 
 namespace trellup {
 namespace {

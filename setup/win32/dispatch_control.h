@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "common/win32/call_by_name.h"
-#include "opos_control.h"
+#include "platform/opos_control.h"
 
 namespace trellup::win32 {
 

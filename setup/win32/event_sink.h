@@ -8,7 +8,7 @@
 #include <oaidl.h>
 #include <wrl/client.h>
 
-#include "opos_control.h"
+#include "platform/opos_control.h"
 
 namespace trellup::win32 {
 

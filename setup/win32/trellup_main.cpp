@@ -5,11 +5,11 @@
 
 #include <vector>
 
-#include "dialogs/frm_setting.h"
+#include "forms/setting/frm_setting.h"
 #include "dispatch_control.h"
-#include "frm_main.h"
-#include "main_window.h"
-#include "setting_dialog.h"
+#include "forms/main/frm_main.h"
+#include "win32/forms/main_window.h"
+#include "win32/forms/setting_dialog.h"
 #include "win32_shell.h"
 #include "win32_store.h"
 
@@ -47,7 +47,7 @@ int Run(HINSTANCE instance, int show) {
     trellup::win32::DispatchControlFactory factory;
     trellup::frmMain form(store.platform(), shell, factory, ProgramVersion());
     trellup::win32::MainWindow window(form, shell, instance);
-    trellup::frmSetting setting(store.platform(), shell, form);
+    trellup::frmSetting setting(store.platform(), shell, [&form] { form.GetOPOSClass(); });
     trellup::win32::SettingDialog setting_dialog(setting);
     shell.SetSettingDialog([&] { setting_dialog.ShowModal(window.hwnd()); });
     if (!window.Create()) {

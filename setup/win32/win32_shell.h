@@ -9,7 +9,7 @@
 #include <functional>
 #include <map>
 
-#include "shell.h"
+#include "platform/shell.h"
 
 namespace trellup::win32 {
 

@@ -4,7 +4,7 @@
 // functions and the running program's folder.
 #pragma once
 
-#include "store/store_platform.h"
+#include "platform/store_platform.h"
 
 namespace trellup::win32 {
 

@@ -13,7 +13,7 @@
 #include <set>
 #include <string>
 
-#include "store/store_platform.h"
+#include "platform/store_platform.h"
 
 namespace trellup::fakes {
 

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "store/store_platform.h"
+#include "platform/store_platform.h"
 
 namespace trellup::fakes {
 

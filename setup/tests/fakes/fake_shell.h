@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "shell.h"
+#include "platform/shell.h"
 
 namespace trellup::fakes {
 

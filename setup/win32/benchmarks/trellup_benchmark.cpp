@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "dispatch_control.h"
-#include "frm_main.h"
+#include "forms/main/frm_main.h"
 #include "machine.h"
-#include "main_window.h"
+#include "win32/forms/main_window.h"
 #include "setup_entries.h"
 #include "win32_shell.h"
 #include "win32_store.h"
