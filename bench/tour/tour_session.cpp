@@ -106,7 +106,7 @@ void TourSession::Shot(const char* name) {
     wchar_t file[128] = {};
     swprintf(file, 128, L"%02u-%hs.png", static_cast<unsigned>(files_.size() + 1), name);
     const std::wstring path = shot_dir_ + L"\\" + file;
-    if (Expect(trellup_driver::SaveScreenshot(path), "screenshot " + Narrow(file) + " saved")) files_.push_back(file);
+    if (Expect(trellup::test::SaveScreenshot(path), "screenshot " + Narrow(file) + " saved")) files_.push_back(file);
 }
 
 int TourSession::RunTool(const std::wstring& exe, const std::wstring& args) {
@@ -129,8 +129,8 @@ int TourSession::RunTool(const std::wstring& exe, const std::wstring& args) {
 }
 
 bool TourSession::WaitForDialog(const std::wstring& caption, DWORD timeout_ms) {
-    trellup_driver::MessageBoxSeen seen;
-    if (!trellup_driver::WaitForBox(caption, &seen, timeout_ms)) return false;
+    trellup::test::MessageBoxSeen seen;
+    if (!trellup::test::WaitForBox(caption, &seen, timeout_ms)) return false;
     dialog_ = seen.hwnd;
     app_.Sync();
     return true;

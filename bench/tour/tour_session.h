@@ -19,7 +19,7 @@ public:
     // for none.
     explicit TourSession(std::wstring shots);
 
-    trellup_driver::Trellup& app() { return app_; }
+    trellup::test::Trellup& app() { return app_; }
 
     // Prints "== <title>".
     void Step(const char* title);
@@ -60,7 +60,7 @@ public:
     bool OpenClaimEnable();
 
 private:
-    trellup_driver::Trellup app_;
+    trellup::test::Trellup app_;
     std::wstring shot_dir_;
     std::vector<std::wstring> files_;
     size_t echoed_ = 0;

@@ -25,7 +25,7 @@
 namespace trellup_tour {
 namespace {
 
-using trellup_driver::WindowsPath;
+using trellup::test::WindowsPath;
 
 const std::wstring kProduct = WindowsPath(TOUR_PRODUCT_DIR);
 const std::wstring kWinioSim = WindowsPath(TOUR_WINIO_DIR) + L"\\winio-sim.exe";

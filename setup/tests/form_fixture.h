@@ -19,7 +19,7 @@
 #include "store/mod_registry.h"
 #include "utility_state.h"
 
-namespace trellup::testing {
+namespace trellup::test {
 
 class FormTest : public ::testing::Test {
 protected:
@@ -72,7 +72,7 @@ protected:
             EXPECT_FALSE(setting->Form.Visible()) << "the dialog is still shown";
         };
     }
-    fakes::FakeOposControl& Co(const std::string& cls) { return *factory.created.at(cls); }
+    FakeOposControl& Co(const std::string& cls) { return *factory.created.at(cls); }
 
     // Index of the node with this text under a parent of this text ("" for
     // top level); -1 when there is none.
@@ -92,13 +92,13 @@ protected:
     }
     std::vector<std::string> Log() const { return form->List1.Items(); }
 
-    fakes::FakeRegistry registry;
-    fakes::FakeProfile profile;
-    fakes::FakeProgramFolder folder;
-    fakes::FakeShell shell;
-    fakes::FakeOposFactory factory;
+    FakeRegistry registry;
+    FakeProfile profile;
+    FakeProgramFolder folder;
+    FakeShell shell;
+    FakeOposFactory factory;
     std::unique_ptr<frmMain> form;
     std::unique_ptr<frmSetting> setting;
 };
 
-}  // namespace trellup::testing
+}  // namespace trellup::test

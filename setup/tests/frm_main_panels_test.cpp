@@ -6,7 +6,7 @@
 
 #include "form_fixture.h"
 
-namespace trellup::testing {
+namespace trellup::test {
 namespace {
 
 using ::testing::ElementsAre;
@@ -434,4 +434,4 @@ TEST_F(PanelTest, MsrEventsAndClearInputWriteTheirLines) {
 }
 
 }  // namespace
-}  // namespace trellup::testing
+}  // namespace trellup::test

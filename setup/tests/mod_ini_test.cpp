@@ -5,7 +5,7 @@
 #include "fakes/fake_profile.h"
 #include "store/mod_ini.h"
 
-namespace trellup {
+namespace trellup::test {
 namespace {
 
 using modINI::IniReadInt;
@@ -17,8 +17,8 @@ const char* const kIni = "C:\\Trellup\\OPOS.INI";
 
 class ModIni : public ::testing::Test {
 protected:
-    fakes::FakeProfile profile;
-    fakes::FakeProgramFolder folder{"C:\\Trellup"};
+    FakeProfile profile;
+    FakeProgramFolder folder{"C:\\Trellup"};
     StorePlatform p{nullptr, &profile, &folder};
 };
 
@@ -120,4 +120,4 @@ TEST(CopyCurDeviceToEdit, CopiesAllTwelveFields) {
 }
 
 }  // namespace
-}  // namespace trellup
+}  // namespace trellup::test

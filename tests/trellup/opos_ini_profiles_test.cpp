@@ -26,8 +26,8 @@ std::string ShippedIni() {
 
 class ShippedOposIni : public ::testing::Test {
 protected:
-    fakes::FakeProfile profile;
-    fakes::FakeProgramFolder folder{"C:\\Trellup"};
+    FakeProfile profile;
+    FakeProgramFolder folder{"C:\\Trellup"};
     StorePlatform p{nullptr, &profile, &folder};
 };
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 
-namespace trellup_driver {
+namespace trellup::test {
 namespace {
 
 constexpr wchar_t kMainClass[] = L"TrellupMain";
@@ -472,9 +472,9 @@ std::wstring WindowsPath(const std::string& unix_path) {
     return w;
 }
 
-}  // namespace trellup_driver
+}  // namespace trellup::test
 
-namespace trellup_driver {
+namespace trellup::test {
 
 std::wstring AccessibleName(HWND hwnd, long* role, std::wstring* value) {
     IAccessible* acc = nullptr;
@@ -509,4 +509,4 @@ std::wstring AccessibleName(HWND hwnd, long* role, std::wstring* value) {
     return text;
 }
 
-}  // namespace trellup_driver
+}  // namespace trellup::test

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace trellup_driver {
+namespace trellup::test {
 
 class Trellup {
 public:
@@ -106,4 +106,4 @@ bool SaveScreenshot(const std::wstring& path);
 // A Windows path of a Unix one (Wine's Z: drive).
 std::wstring WindowsPath(const std::string& unix_path);
 
-}  // namespace trellup_driver
+}  // namespace trellup::test

@@ -14,7 +14,7 @@
 #include "fakes/fake_profile.h"
 #include "fakes/fake_registry.h"
 
-namespace trellup::cmd::cmdtest {
+namespace trellup::cmd::test {
 
 // Windows-1252 without its 0x80-0x9F extras: every code point up to U+00FF.
 class Latin1Codec : public ITextCodec {
@@ -52,12 +52,12 @@ class ScriptedFactory : public IOposControlFactory {
 public:
     std::unique_ptr<IOposControl> Create(const std::string& class_name, IOposEvents* events) override {
         std::unique_ptr<IOposControl> object = fakes.Create(class_name, events);
-        auto* fake = static_cast<fakes::FakeOposControl*>(object.get());
+        auto* fake = static_cast<trellup::test::FakeOposControl*>(object.get());
         fake->results = results;
         fake->properties = properties;
         return object;
     }
-    fakes::FakeOposFactory fakes;
+    trellup::test::FakeOposFactory fakes;
     std::map<std::string, int32_t> results;
     std::map<std::string, OposValue> properties;
 };
@@ -83,9 +83,9 @@ public:
     std::string NowUtc() override { return "2025-06-01T08:30:00Z"; }
     std::string Version() override { return "1.2.3.4"; }
 
-    fakes::FakeRegistry registry;
-    fakes::FakeProfile profile;
-    fakes::FakeProgramFolder folder{"C:\\Kestrix"};
+    trellup::test::FakeRegistry registry;
+    trellup::test::FakeProfile profile;
+    trellup::test::FakeProgramFolder folder{"C:\\Kestrix"};
     ScriptedFactory factory;
     std::map<std::string, std::string> files;
     int64_t clock = 0;
@@ -126,4 +126,4 @@ struct CmdRun {
     std::ostringstream out_stream, err_stream;
 };
 
-}  // namespace trellup::cmd::cmdtest
+}  // namespace trellup::cmd::test

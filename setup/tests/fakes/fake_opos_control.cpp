@@ -1,6 +1,6 @@
 #include "fakes/fake_opos_control.h"
 
-namespace trellup::fakes {
+namespace trellup::test {
 
 std::string Describe(const OposValue& value) {
     switch (value.type()) {
@@ -64,4 +64,4 @@ std::unique_ptr<IOposControl> FakeOposFactory::Create(const std::string& class_n
     return object;
 }
 
-}  // namespace trellup::fakes
+}  // namespace trellup::test

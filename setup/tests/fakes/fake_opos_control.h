@@ -16,7 +16,7 @@
 
 #include "opos_control.h"
 
-namespace trellup::fakes {
+namespace trellup::test {
 
 class FakeOposControl : public IOposControl {
 public:
@@ -65,4 +65,4 @@ public:
 // "True", "False", the decimal number or the text.
 std::string Describe(const OposValue& value);
 
-}  // namespace trellup::fakes
+}  // namespace trellup::test

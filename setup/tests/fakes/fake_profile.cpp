@@ -5,7 +5,7 @@
 #include <cstring>
 #include <optional>
 
-namespace trellup::fakes {
+namespace trellup::test {
 
 namespace {
 
@@ -96,4 +96,4 @@ uint32_t FakeProfile::GetInt(const char* section, const char* key, int32_t defau
     return negative ? 0u - value : value;
 }
 
-}  // namespace trellup::fakes
+}  // namespace trellup::test

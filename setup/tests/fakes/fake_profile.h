@@ -15,7 +15,7 @@
 
 #include "store/store_platform.h"
 
-namespace trellup::fakes {
+namespace trellup::test {
 
 class FakeProfile : public IProfile {
 public:
@@ -48,4 +48,4 @@ private:
     std::string folder_;
 };
 
-}  // namespace trellup::fakes
+}  // namespace trellup::test

@@ -6,7 +6,7 @@
 #include <functional>
 #include <iterator>
 
-namespace trellup::fakes {
+namespace trellup::test {
 
 namespace {
 constexpr int32_t kBadPathname = 161;
@@ -316,4 +316,4 @@ void FakeRegistry::FailWritesOf(const std::string& name, int32_t result) {
     }
 }
 
-}  // namespace trellup::fakes
+}  // namespace trellup::test

@@ -20,7 +20,7 @@
 
 #include "store/store_platform.h"
 
-namespace trellup::fakes {
+namespace trellup::test {
 
 class FakeRegistry : public IRegistry {
 public:
@@ -111,4 +111,4 @@ private:
 
 std::vector<uint8_t> Bytes(const std::string& s);  // the characters, no terminator
 
-}  // namespace trellup::fakes
+}  // namespace trellup::test

@@ -11,7 +11,7 @@
 
 #include "shell.h"
 
-namespace trellup::fakes {
+namespace trellup::test {
 
 class FakeShell : public IShell {
 public:
@@ -68,4 +68,4 @@ public:
     std::function<void()> on_dialog;  // runs while the dialog is "shown"
 };
 
-}  // namespace trellup::fakes
+}  // namespace trellup::test

@@ -12,7 +12,7 @@
 
 using Microsoft::WRL::ComPtr;
 
-namespace kestrix_com_test {
+namespace kestrix::test {
 namespace {
 
 // A sink that answers the events interface (or not) and counts references.
@@ -160,4 +160,4 @@ TEST_F(ConnectionPoint, ArrayGrowsBeyondItsFirstSlots) {
 }
 
 }  // namespace
-}  // namespace kestrix_com_test
+}  // namespace kestrix::test

@@ -17,7 +17,7 @@
 
 using Microsoft::WRL::ComPtr;
 
-namespace kestrix_com_test {
+namespace kestrix::test {
 namespace {
 
 // Owns a BSTR for the length of a test statement.
@@ -225,7 +225,7 @@ TEST_F(ServiceObject, OnceUnwrittenResultsAreDefinedThroughTheVtableAndIDispatch
     ASSERT_EQ(rc, 106);  // a ResultCode that no default value matches
     for (bool by_name : {false, true}) {
         SCOPED_TRACE(by_name ? "IDispatch" : "vtable");
-        kestrix_test::BoxAnswerer no(L"Cash Drawer Chek Health Interactive", IDNO);
+        kestrix::test::BoxAnswerer no(L"Cash Drawer Chek Health Interactive", IDNO);
         LONG declined = -7;
         if (by_name) {
             declined = CallForLong(L"CheckHealth", {I4(3)});
@@ -367,4 +367,4 @@ TEST_F(ServiceObject, StatusEventReachesTheControlObjectByName) {
 }
 
 }  // namespace
-}  // namespace kestrix_com_test
+}  // namespace kestrix::test

@@ -18,10 +18,11 @@
 #include "Kestrix.h"
 #include "com_fixture.h"
 #include "event_control.h"
+#include "message_pump.h"
 #include "process_threads.h"
 #include "ui_automation.h"
 
-namespace kestrix_com_test {
+namespace kestrix::test {
 namespace {
 
 constexpr UINT kPostedEvent = WM_APP + 7;
@@ -39,29 +40,6 @@ struct CrashReport : ::testing::Environment {
     CrashReport() { SetUnhandledExceptionFilter(&ReportCrash); }
 };
 ::testing::Environment* const g_crash_report = ::testing::AddGlobalTestEnvironment(new CrashReport);
-
-bool AllHeapsValid() {
-    HANDLE heaps[64];
-    const DWORD n = GetProcessHeaps(64, heaps);
-    for (DWORD i = 0; i < n && i < 64; ++i) {
-        if (!HeapValidate(heaps[i], 0, nullptr)) return false;
-    }
-    return n > 0;
-}
-
-bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
-    const ULONGLONG end = GetTickCount64() + ms;
-    for (;;) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (done()) return true;
-        if (GetTickCount64() >= end) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
 
 HRESULT CanUnloadNow() {
     using Fn = HRESULT(WINAPI*)();
@@ -236,13 +214,13 @@ TEST_F(Reentry, TimerClosingAndReleasingDuringTheInteractiveCheck) {
     g_fired = false;
     ASSERT_NE(SetTimer(nullptr, 0, 50, &CloseAndReleaseOnTimer), 0u);
     const std::wstring caption = L"Cash Drawer Chek Health Interactive";
-    kestrix_test::BoxAnswerer yes(caption, IDYES, 20000, [] {
+    kestrix::test::BoxAnswerer yes(caption, IDYES, 20000, [] {
         for (int i = 0; i < 500 && !g_fired; ++i) Sleep(10);
     });
-    std::unique_ptr<kestrix_test::BoxAnswerer> ok;
+    std::unique_ptr<kestrix::test::BoxAnswerer> ok;
     std::thread watcher([&] {
         yes.Join();
-        ok = std::make_unique<kestrix_test::BoxAnswerer>(caption, IDOK, 20000,
+        ok = std::make_unique<kestrix::test::BoxAnswerer>(caption, IDOK, 20000,
                                                          [&] { bench.machine().close_drawer(0); });
         ok->Join();
     });
@@ -277,4 +255,4 @@ TEST_F(Reentry, ReleasedFromInsideTheEventOnTheMonitorThread) {
 }
 
 }  // namespace
-}  // namespace kestrix_com_test
+}  // namespace kestrix::test

@@ -10,7 +10,7 @@
 #include "com_fixture.h"
 #include "registry_read.h"
 
-namespace kestrix_com_test {
+namespace kestrix::test {
 namespace {
 
 const std::wstring kClassKey = L"CLSID\\{ED8E9135-BECA-458A-A317-74C48397089C}";
@@ -249,4 +249,4 @@ TEST_F(Registration, BothBuildsInOnePrefixShareTheProgIds) {
 #endif
 
 }  // namespace
-}  // namespace kestrix_com_test
+}  // namespace kestrix::test

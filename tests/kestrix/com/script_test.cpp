@@ -9,7 +9,7 @@
 
 #include "com_fixture.h"
 
-namespace kestrix_com_test {
+namespace kestrix::test {
 namespace {
 
 const char kScript[] =
@@ -53,4 +53,4 @@ TEST(LateBoundScript, CscriptOpensClaimsEnablesReadsAndCloses) {
 }
 
 }  // namespace
-}  // namespace kestrix_com_test
+}  // namespace kestrix::test

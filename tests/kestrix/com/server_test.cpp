@@ -11,7 +11,7 @@
 
 using Microsoft::WRL::ComPtr;
 
-namespace kestrix_com_test {
+namespace kestrix::test {
 namespace {
 
 using GetClassObjectFn = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
@@ -174,4 +174,4 @@ TEST_F(KestrixServer, AnswersItsInterfaceSetAndNothingElse) {
 }
 
 }  // namespace
-}  // namespace kestrix_com_test
+}  // namespace kestrix::test

@@ -11,7 +11,7 @@
 
 using Microsoft::WRL::ComPtr;
 
-namespace kestrix_com_test {
+namespace kestrix::test {
 namespace {
 
 const GUID kLibid = {0x8DA3BAF9, 0x6840, 0x4F9A, {0x83, 0xE0, 0x84, 0xA5, 0xAC, 0xBB, 0xDC, 0xAC}};
@@ -128,4 +128,4 @@ TEST(KestrixTypeLibrary, CoclassNamesTheDualAndTheSourceInterface) {
 }
 
 }  // namespace
-}  // namespace kestrix_com_test
+}  // namespace kestrix::test

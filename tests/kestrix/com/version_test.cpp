@@ -10,7 +10,7 @@
 #include "com_fixture.h"
 #include "kx_version.h"
 
-namespace kestrix_com_test {
+namespace kestrix::test {
 namespace {
 
 std::wstring StringOf(std::vector<BYTE>& block, const wchar_t* name) {
@@ -59,4 +59,4 @@ TEST(KestrixVersion, FileCarriesTheProjectVersion) {
 }
 
 }  // namespace
-}  // namespace kestrix_com_test
+}  // namespace kestrix::test

@@ -17,7 +17,7 @@
 
 namespace {
 
-using namespace opos_bench_test;
+using namespace opos_bench::test;
 using opos_bench::DeleteEntry;
 using opos_bench::WriteProgIdEntry;
 

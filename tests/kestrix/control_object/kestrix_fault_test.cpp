@@ -25,7 +25,7 @@
 
 namespace {
 
-using namespace opos_bench_test;
+using namespace opos_bench::test;
 
 constexpr long kStatusUpdate = 5;
 constexpr long kFailure = 111;
@@ -62,14 +62,14 @@ protected:
         machine->reset();
     }
     static void WriteEntry(int32_t timeout = 1000) {
-        kestrix_test::DeviceEntry e;
+        kestrix::test::DeviceEntry e;
         e.timeout = timeout;
         e.name = kDevice;
         e.dll_path = OPOS_BENCH_PRODUCT_DIR;
         e.master_value = 8;
         e.open_status_phase = 0;  // model 8: the sensor reads 0 while open
         e.check_status_period = kPeriodMs;
-        kestrix_test::WriteDeviceEntry(e);
+        kestrix::test::WriteDeviceEntry(e);
     }
     void OpenClaimEnable() {
         ASSERT_EQ(0, co->Call(L"Open", {S(Str(kDeviceW))}));
@@ -178,7 +178,7 @@ TEST_F(KestrixFaults, NegativeTimeOutGives111AtOnce) {
 // utility's record writer has written the entry again.
 TEST_F(KestrixFaults, EntryDeletedWhileOpenThenRewrittenByTheUtility) {
     OpenClaimEnable();
-    kestrix_test::DeleteDeviceEntry(kDevice);
+    kestrix::test::DeleteDeviceEntry(kDevice);
     EXPECT_EQ(0, co->Call(L"OpenDrawer"));
     machine->close_drawer(0);
     ASSERT_TRUE(WaitStatuses(1));

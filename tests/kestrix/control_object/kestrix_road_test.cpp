@@ -18,7 +18,7 @@
 
 namespace {
 
-using namespace opos_bench_test;
+using namespace opos_bench::test;
 
 constexpr long kStatusUpdate = 5;
 
@@ -120,13 +120,13 @@ TEST_F(DrawerRoad, OpenServiceFailureGives306) {
 TEST_F(DrawerRoad, TwoDrawersOpenAtOnceCloseInEitherOrder) {
     ASSERT_TRUE(machine->select_profile(3));
     for (int i = 0; i < 2; ++i) {
-        kestrix_test::DeviceEntry e;
+        kestrix::test::DeviceEntry e;
         e.name = i == 0 ? "BenchTessik1" : "BenchTessik2";
         e.dll_path = OPOS_BENCH_PRODUCT_DIR;
         e.master_value = 3 + i;  // Tessik board, connector 1 and connector 2
         e.open_status_phase = 1;
         e.check_status_period = 200;
-        kestrix_test::WriteDeviceEntry(e);
+        kestrix::test::WriteDeviceEntry(e);
     }
     for (int order = 0; order < 2; ++order) {
         machine->close_drawer(0);
@@ -164,11 +164,11 @@ TEST_F(DrawerRoad, HealthChecksThroughTheControlObjectSetCheckHealthText) {
     // Interactive: Yes to the first box; the drawer opens; the test closes it
     // and presses OK on the second.
     const std::wstring caption = L"Cash Drawer Chek Health Interactive";
-    kestrix_test::BoxAnswerer first(caption, IDYES);
-    std::unique_ptr<kestrix_test::BoxAnswerer> second;
+    kestrix::test::BoxAnswerer first(caption, IDYES);
+    std::unique_ptr<kestrix::test::BoxAnswerer> second;
     std::thread watcher([&] {
         first.Join();
-        second = std::make_unique<kestrix_test::BoxAnswerer>(caption, IDOK, 20000,
+        second = std::make_unique<kestrix::test::BoxAnswerer>(caption, IDOK, 20000,
                                                              [&] { machine->close_drawer(0); });
         second->Join();
     });

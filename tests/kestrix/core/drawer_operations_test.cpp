@@ -7,7 +7,7 @@
 
 #include "core_fixture.h"
 
-namespace kestrix_test {
+namespace kestrix::test {
 namespace {
 
 using namespace kestrix::opos;
@@ -185,9 +185,9 @@ TEST_F(DrawerTest, OpenDrawerBeepsUntilClosedWithAtLeast100MsBetween) {
 }
 
 }  // namespace
-}  // namespace kestrix_test
+}  // namespace kestrix::test
 
-namespace kestrix_test {
+namespace kestrix::test {
 namespace {
 
 // The alarm never blocks for a negative duration (about 49 days as an
@@ -221,4 +221,4 @@ TEST_F(DrawerTest, AlarmDurationIsNeverNegativeAndUnplayableFrequenciesPauseSile
 }
 
 }  // namespace
-}  // namespace kestrix_test
+}  // namespace kestrix::test

@@ -11,7 +11,7 @@
 #include "hardware/tessik.h"
 #include "hardware/volma_control.h"
 
-namespace kestrix_test {
+namespace kestrix::test {
 namespace {
 
 using kestrix::opos::kFailure;
@@ -343,4 +343,4 @@ TEST_F(ScriptedVariants, ReadsStartFromZeroWhenTheLibraryWritesNothing) {
 }
 
 }  // namespace
-}  // namespace kestrix_test
+}  // namespace kestrix::test

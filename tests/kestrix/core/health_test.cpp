@@ -3,7 +3,7 @@
 
 #include "core_fixture.h"
 
-namespace kestrix_test {
+namespace kestrix::test {
 namespace {
 
 using namespace kestrix::opos;
@@ -129,4 +129,4 @@ TEST_F(HealthTest, DirectIOIsIllegalForEveryCommand) {
 }
 
 }  // namespace
-}  // namespace kestrix_test
+}  // namespace kestrix::test

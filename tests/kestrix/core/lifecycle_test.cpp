@@ -3,7 +3,7 @@
 
 #include "core_fixture.h"
 
-namespace kestrix_test {
+namespace kestrix::test {
 namespace {
 
 using namespace kestrix::opos;
@@ -199,4 +199,4 @@ TEST_F(LifecycleTest, TwoObjectsInOneProcessGoInEitherOrder) {
 }
 
 }  // namespace
-}  // namespace kestrix_test
+}  // namespace kestrix::test

@@ -6,7 +6,7 @@
 
 #include "core_fixture.h"
 
-namespace kestrix_test {
+namespace kestrix::test {
 namespace {
 
 using namespace kestrix::opos;
@@ -37,4 +37,4 @@ TEST_F(MonitorPeriodTest, PeriodsBelowTheFloorSampleAtTheFloor) {
 }
 
 }  // namespace
-}  // namespace kestrix_test
+}  // namespace kestrix::test

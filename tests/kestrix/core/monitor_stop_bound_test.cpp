@@ -11,7 +11,7 @@
 
 #include "core_fixture.h"
 
-namespace kestrix_test {
+namespace kestrix::test {
 namespace {
 
 using namespace kestrix::opos;
@@ -85,4 +85,4 @@ TEST_F(MonitorStopBound, HandlerWithinTheBoundIsWaitedForOnePastItIsLetGo) {
 }
 
 }  // namespace
-}  // namespace kestrix_test
+}  // namespace kestrix::test

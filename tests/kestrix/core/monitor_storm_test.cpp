@@ -10,7 +10,7 @@
 
 #include "core_fixture.h"
 
-namespace kestrix_test {
+namespace kestrix::test {
 namespace {
 
 using namespace kestrix::opos;
@@ -123,4 +123,4 @@ TEST_F(MonitorStorm, StopNestedInTheStopsDispatchingEndsCleanly) {
 }
 
 }  // namespace
-}  // namespace kestrix_test
+}  // namespace kestrix::test

@@ -13,7 +13,7 @@
 #include "core_fixture.h"
 #include "hardware/port_lock.h"
 
-namespace kestrix_test {
+namespace kestrix::test {
 namespace {
 
 using namespace kestrix::opos;
@@ -267,4 +267,4 @@ TEST_F(MonitorTest, StopWakesTheMonitorAtOnce) {
 }
 
 }  // namespace
-}  // namespace kestrix_test
+}  // namespace kestrix::test

@@ -3,7 +3,7 @@
 
 #include "core_fixture.h"
 
-namespace kestrix_test {
+namespace kestrix::test {
 namespace {
 
 using namespace kestrix::opos;
@@ -84,4 +84,4 @@ TEST_F(PropertiesTest, DrawerOpenedWithoutASuccessfulOpenIsZeroAtOnce) {
 }
 
 }  // namespace
-}  // namespace kestrix_test
+}  // namespace kestrix::test

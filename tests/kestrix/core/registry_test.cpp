@@ -4,7 +4,7 @@
 #include "device_registry.h"
 #include "fakes.h"
 
-namespace kestrix_test {
+namespace kestrix::test {
 namespace {
 
 using kestrix::CDeviceRegistry;
@@ -152,4 +152,4 @@ TEST_F(RegistryTest, ValueNamesMatchWithoutRegardToCase) {
 }
 
 }  // namespace
-}  // namespace kestrix_test
+}  // namespace kestrix::test

@@ -7,7 +7,7 @@
 #include "bench_support.h"
 #include "hardware/winio_binding.h"
 
-namespace kestrix_test {
+namespace kestrix::test {
 namespace {
 
 using kestrix::CWinIoBinding;
@@ -133,4 +133,4 @@ TEST(BindingOnTheBench, BenchLibraryBindsAndEachMissingExportFails) {
 }
 
 }  // namespace
-}  // namespace kestrix_test
+}  // namespace kestrix::test

@@ -6,7 +6,7 @@
 #include "control_object.h"
 #include "setup_entries.h"
 
-namespace opos_bench_test {
+namespace opos_bench::test {
 
 const CLSID kCashDrawer = opos_bench::CashDrawerSpec().clsid;
 const CLSID kLineDisplay = opos_bench::LineDisplaySpec().clsid;
@@ -32,4 +32,4 @@ struct BenchEnvironment : ::testing::Environment {
 ::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(new BenchEnvironment);
 
 }  // namespace
-}  // namespace opos_bench_test
+}  // namespace opos_bench::test

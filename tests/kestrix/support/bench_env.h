@@ -7,11 +7,11 @@
 
 #include <string>
 
-namespace opos_bench_test {
+namespace opos_bench::test {
 
 std::string BenchName();
 // Class identifiers of the four control objects and their event interfaces.
 extern const CLSID kCashDrawer, kLineDisplay, kMsr;
 extern const IID kCashDrawerEvents, kLineDisplayEvents, kMsrEvents;
 
-}  // namespace opos_bench_test
+}  // namespace opos_bench::test

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-namespace kestrix_test {
+namespace kestrix::test {
 namespace {
 
 std::string BenchName() {
@@ -93,4 +93,4 @@ std::unique_ptr<kestrix::ILibrary> ScriptedLoader::Load(const char16_t* path) {
     return std::make_unique<ScriptedLibrary>(this);
 }
 
-}  // namespace kestrix_test
+}  // namespace kestrix::test

@@ -11,7 +11,7 @@
 #include "machine.h"
 #include "platform.h"
 
-namespace kestrix_test {
+namespace kestrix::test {
 
 // Folder of the built bench library, and its missing-export variants.
 std::string WinIoDir();
@@ -43,4 +43,4 @@ public:
     std::vector<std::u16string> requested;
 };
 
-}  // namespace kestrix_test
+}  // namespace kestrix::test

@@ -8,7 +8,7 @@
 using opos_bench::CallById;
 using opos_bench::Variant;
 
-namespace opos_bench_test {
+namespace opos_bench::test {
 
 class Sink final : public IDispatch {
 public:
@@ -123,28 +123,6 @@ void CoClient::clear_events() {
     if (sink_) sink_->events.clear();
 }
 
-bool CoClient::PumpUntil(const std::function<bool()>& done, DWORD ms) {
-    const ULONGLONG end = GetTickCount64() + ms;
-    for (;;) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (done()) return true;
-        if (GetTickCount64() >= end) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
-
-bool AllHeapsValid() {
-    HANDLE heaps[64];
-    const DWORD n = GetProcessHeaps(64, heaps);
-    for (DWORD i = 0; i < n && i < 64; ++i)
-        if (!HeapValidate(heaps[i], 0, nullptr)) return false;
-    return n > 0;
-}
-
 VARIANT L(long v) { return opos_bench::LongArg(v); }
 VARIANT B(bool v) { return opos_bench::BoolArg(v); }
 VARIANT S(BSTR s) { return opos_bench::BstrArg(s); }
@@ -156,4 +134,4 @@ BSTR Str(const wchar_t* s) {
     return b;
 }
 
-}  // namespace opos_bench_test
+}  // namespace opos_bench::test

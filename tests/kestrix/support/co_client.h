@@ -8,12 +8,13 @@
 #include <wrl/client.h>
 
 #include "dispatch_util.h"
+#include "message_pump.h"
 
 #include <functional>
 #include <string>
 #include <vector>
 
-namespace opos_bench_test {
+namespace opos_bench::test {
 
 struct ReceivedEvent {
     DISPID id;
@@ -45,7 +46,9 @@ public:
     void set_on_event(std::function<void(const ReceivedEvent&)> handler);
     void clear_events();
     // Dispatches messages until `done` holds or `ms` passes; true if it held.
-    static bool PumpUntil(const std::function<bool()>& done, DWORD ms);
+    static bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
+        return kestrix::test::PumpUntil(done, ms);
+    }
     // Dispatches messages for `ms`.
     static void Pump(DWORD ms) { PumpUntil([] { return false; }, ms); }
 
@@ -64,9 +67,7 @@ DISPID IdOf(IDispatch* d, const wchar_t* name);
 HRESULT RawInvoke(IDispatch* d, DISPID id, WORD flags, std::vector<VARIANT> args, std::vector<DISPID> named,
                   REFIID riid = IID_NULL, VARIANT* result = nullptr);
 
-// Every heap of this process passes validation (with Wine's heap checking,
-// a freed block that was written to does not).
-bool AllHeapsValid();
+using kestrix::test::AllHeapsValid;
 
 VARIANT L(long v);
 VARIANT B(bool v);
@@ -90,4 +91,4 @@ private:
     BSTR s_;
 };
 
-}  // namespace opos_bench_test
+}  // namespace opos_bench::test

@@ -7,7 +7,7 @@
 #include "device_entry.h"
 #include "ui_automation.h"
 
-namespace kestrix_com_test {
+namespace kestrix::test {
 
 namespace {
 
@@ -90,14 +90,14 @@ Bench::Bench() {
     machine_->reset();
     machine_->select_profile(8);
     machine_->set_timings({20, 150, 0});
-    kestrix_test::DeviceEntry entry;
-    entry.dll_path = kestrix_test::WinIoDir();
-    kestrix_test::WriteDeviceEntry(entry);
+    kestrix::test::DeviceEntry entry;
+    entry.dll_path = kestrix::test::WinIoDir();
+    kestrix::test::WriteDeviceEntry(entry);
 }
 
 Bench::~Bench() {
-    kestrix_test::DeleteDeviceEntry("KxWineDrawer");
+    kestrix::test::DeleteDeviceEntry("KxWineDrawer");
     if (machine_) machine_->reset();
 }
 
-}  // namespace kestrix_com_test
+}  // namespace kestrix::test

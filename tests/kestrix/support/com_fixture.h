@@ -10,7 +10,7 @@
 
 #include "machine.h"
 
-namespace kestrix_com_test {
+namespace kestrix::test {
 
 // Kestrix.dll of this tree, as a Windows path.
 std::wstring KestrixDll();
@@ -42,4 +42,4 @@ private:
     std::unique_ptr<winio_sim::Machine> machine_;
 };
 
-}  // namespace kestrix_com_test
+}  // namespace kestrix::test

@@ -13,7 +13,7 @@
 #include "opos_codes.h"
 #include "profiles.h"
 
-namespace kestrix_test {
+namespace kestrix::test {
 
 inline const std::u16string kClassPath = u"SOFTWARE\\OLEforRetail\\ServiceOPOS\\CashDrawer";
 inline const std::u16string kDevicePath = kClassPath + u"\\NVCD1";
@@ -94,4 +94,4 @@ protected:
     std::unique_ptr<kestrix::CCashDrawer_SOCore> core;
 };
 
-}  // namespace kestrix_test
+}  // namespace kestrix::test

@@ -1,6 +1,6 @@
 #include "device_entry.h"
 
-namespace kestrix_test {
+namespace kestrix::test {
 namespace {
 
 std::wstring key_path(const std::string& device) {
@@ -49,4 +49,4 @@ void WriteDeviceEntry(const DeviceEntry& e) {
 
 void DeleteDeviceEntry(const std::string& name) { RegDeleteKeyW(HKEY_LOCAL_MACHINE, key_path(name).c_str()); }
 
-}  // namespace kestrix_test
+}  // namespace kestrix::test

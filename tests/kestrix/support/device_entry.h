@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-namespace kestrix_test {
+namespace kestrix::test {
 
 struct DeviceEntry {
     std::string name = "KxWineDrawer";
@@ -26,4 +26,4 @@ void DeleteDeviceEntry(const std::string& name);
 void SetRawValue(const std::string& device, const wchar_t* name, DWORD type, const void* data, DWORD size);
 void DeleteValue(const std::string& device, const wchar_t* name);
 
-}  // namespace kestrix_test
+}  // namespace kestrix::test

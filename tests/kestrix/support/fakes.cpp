@@ -8,7 +8,7 @@
 
 #include "machine.h"
 
-namespace kestrix_test {
+namespace kestrix::test {
 
 // ---- FakeKeyStore ----
 
@@ -334,4 +334,4 @@ void FakeBeeper::Beep(uint32_t frequency_hz, uint32_t duration_ms) {
     if (onBeep) onBeep(calls.size());
 }
 
-}  // namespace kestrix_test
+}  // namespace kestrix::test

@@ -17,7 +17,7 @@ namespace winio_sim {
 class Machine;
 }
 
-namespace kestrix_test {
+namespace kestrix::test {
 
 using kestrix::IKeyStore;
 
@@ -184,4 +184,4 @@ private:
     FakeClock* clock_;
 };
 
-}  // namespace kestrix_test
+}  // namespace kestrix::test

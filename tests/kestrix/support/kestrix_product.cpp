@@ -6,7 +6,7 @@
 
 #include "process_threads.h"
 
-namespace opos_bench_test {
+namespace opos_bench::test {
 
 bool RegisterKestrixOnce() {
     static const bool registered = [] {
@@ -21,4 +21,4 @@ bool RegisterKestrixOnce() {
 
 int ThreadCount() { return ThreadsOfThisProcess(); }
 
-}  // namespace opos_bench_test
+}  // namespace opos_bench::test

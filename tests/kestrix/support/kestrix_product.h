@@ -4,7 +4,7 @@
 // its OPOS_BENCH_PRODUCT_DIR.
 #pragma once
 
-namespace opos_bench_test {
+namespace opos_bench::test {
 
 // Registers the product folder's Kestrix.dll through its DllRegisterServer,
 // once per process (the library stays loaded); later calls give the first
@@ -14,4 +14,4 @@ bool RegisterKestrixOnce();
 // Threads of this process now; -1 when the snapshot fails.
 int ThreadCount();
 
-}  // namespace opos_bench_test
+}  // namespace opos_bench::test

@@ -1,6 +1,6 @@
 #include "registry_read.h"
 
-namespace kestrix_com_test {
+namespace kestrix::test {
 
 namespace {
 
@@ -51,4 +51,4 @@ int ValueCount(HKEY root, const std::wstring& path) {
     return Counts(root, path, &subkeys, &values) ? static_cast<int>(values) : -1;
 }
 
-}  // namespace kestrix_com_test
+}  // namespace kestrix::test

@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace kestrix_com_test {
+namespace kestrix::test {
 
 bool KeyExists(HKEY root, const std::wstring& path);
 // A string value (default value when `name` is null); "<missing>" when absent.
@@ -14,4 +14,4 @@ std::wstring StringValue(HKEY root, const std::wstring& path, const wchar_t* nam
 int SubkeyCount(HKEY root, const std::wstring& path);
 int ValueCount(HKEY root, const std::wstring& path);
 
-}  // namespace kestrix_com_test
+}  // namespace kestrix::test

@@ -1,6 +1,6 @@
 #include "test_control.h"
 
-namespace kestrix_com_test {
+namespace kestrix::test {
 
 STDMETHODIMP TestControl::QueryInterface(REFIID riid, void** ppv) {
     if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch)) {
@@ -58,4 +58,4 @@ bool TestControl::WaitForCalls(size_t n, DWORD ms) {
     return false;
 }
 
-}  // namespace kestrix_com_test
+}  // namespace kestrix::test

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace kestrix_com_test {
+namespace kestrix::test {
 
 class TestControl final : public IDispatch {
 public:
@@ -53,4 +53,4 @@ private:
     std::vector<Call> calls_;
 };
 
-}  // namespace kestrix_com_test
+}  // namespace kestrix::test

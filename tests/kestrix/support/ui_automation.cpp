@@ -1,6 +1,6 @@
 #include "ui_automation.h"
 
-namespace kestrix_test {
+namespace kestrix::test {
 
 BoxAnswerer::BoxAnswerer(std::wstring caption, int button, DWORD timeout_ms, std::function<void()> before_press)
     : caption_(std::move(caption)), before_press_(std::move(before_press)), button_(button), timeout_ms_(timeout_ms), thread_([this] { Run(); }) {}
@@ -45,4 +45,4 @@ std::wstring WinIoDir() {
     return w;
 }
 
-}  // namespace kestrix_test
+}  // namespace kestrix::test

@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-namespace kestrix_test {
+namespace kestrix::test {
 
 class BoxAnswerer {
 public:
@@ -49,4 +49,4 @@ private:
 // The folder of the bench's WinIo32.dll, as a Windows path.
 std::wstring WinIoDir();
 
-}  // namespace kestrix_test
+}  // namespace kestrix::test

@@ -22,8 +22,8 @@ constexpr ULONGLONG kSlackMs = 150;
 
 using kestrix::CCashDrawer_SOCore;
 using kestrix::PropStatus;
-using kestrix_test::BoxAnswerer;
-using kestrix_test::DeviceEntry;
+using kestrix::test::BoxAnswerer;
+using kestrix::test::DeviceEntry;
 
 // Names the bench before the port library first runs in this process.
 struct BenchName : ::testing::Environment {
@@ -77,13 +77,13 @@ protected:
         ASSERT_TRUE(machine->select_profile(8));
         // The drawer shows open 150 ms after release, that is after the pulse.
         machine->set_timings({20, 150, 0});
-        entry.dll_path = kestrix_test::WinIoDir();
-        kestrix_test::WriteDeviceEntry(entry);
+        entry.dll_path = kestrix::test::WinIoDir();
+        kestrix::test::WriteDeviceEntry(entry);
         core = std::make_unique<CCashDrawer_SOCore>(kestrix::win32::SystemPlatform());
     }
     void TearDown() override {
         core.reset();
-        kestrix_test::DeleteDeviceEntry(entry.name);
+        kestrix::test::DeleteDeviceEntry(entry.name);
         if (machine) machine->reset();
     }
     void OpenClaimEnable() {
@@ -147,7 +147,7 @@ TEST_F(CoreOnWine, OpenDrawerFiresTheDrawerAndReturnsSoonAfterTheSensorChanges) 
 
 TEST_F(CoreOnWine, JammedDrawerGivesFailureAfterAboutTheTimeOut) {
     entry.timeout = 500;
-    kestrix_test::WriteDeviceEntry(entry);
+    kestrix::test::WriteDeviceEntry(entry);
     machine->set_jammed(0, true);
     OpenClaimEnable();
     const ULONGLONG t0 = GetTickCount64();
@@ -230,10 +230,10 @@ TEST_F(CoreOnWine, InteractiveHealthCheckDeclinedChangesNothing) {
 TEST_F(CoreOnWine, RegistryValuesAreReadAsTheUtilityWritesThem) {
     // "Timeout" written, read as TimeOut: the jammed test's timing depends on it too.
     const std::wstring long_text(1500, L'd');
-    kestrix_test::SetRawValue(entry.name, L"Description", REG_SZ, long_text.c_str(),
+    kestrix::test::SetRawValue(entry.name, L"Description", REG_SZ, long_text.c_str(),
                               static_cast<DWORD>((long_text.size() + 1) * 2));
     const uint8_t binary_period[4] = {0x64, 0, 0, 0};  // 100 as REG_BINARY
-    kestrix_test::SetRawValue(entry.name, L"CheckStatusPeriod", REG_BINARY, binary_period, 4);
+    kestrix::test::SetRawValue(entry.name, L"CheckStatusPeriod", REG_BINARY, binary_period, 4);
     ASSERT_EQ(core->OpenService(u"KxWineDrawer", &control), 0);
     EXPECT_EQ(Text(1000004), std::u16string(1023, u'd'));
     EXPECT_EQ(Text(1000002), u"Bench drawer");
@@ -242,29 +242,29 @@ TEST_F(CoreOnWine, RegistryValuesAreReadAsTheUtilityWritesThem) {
 
 TEST_F(CoreOnWine, OversizedValuesFailTheOpen) {
     const std::wstring huge(2048, L'x');
-    kestrix_test::SetRawValue(entry.name, L"Description", REG_SZ, huge.c_str(),
+    kestrix::test::SetRawValue(entry.name, L"Description", REG_SZ, huge.c_str(),
                               static_cast<DWORD>((huge.size() + 1) * 2));
     EXPECT_EQ(core->OpenService(u"KxWineDrawer", &control), 111);
     EXPECT_EQ(Number(9), 1);
 
-    kestrix_test::WriteDeviceEntry(entry);
+    kestrix::test::WriteDeviceEntry(entry);
     const uint64_t wide_pulse = 100;
-    kestrix_test::SetRawValue(entry.name, L"PulseOnTime", REG_QWORD, &wide_pulse, 8);
+    kestrix::test::SetRawValue(entry.name, L"PulseOnTime", REG_QWORD, &wide_pulse, 8);
     EXPECT_EQ(core->OpenService(u"KxWineDrawer", &control), 111);
     EXPECT_FALSE(core->HasMonitorThread());
 }
 
 TEST_F(CoreOnWine, PortLibraryProblemsFailTheOpen) {
-    entry.dll_path = kestrix_test::WinIoDir() + L"\\nowhere";
-    kestrix_test::WriteDeviceEntry(entry);
+    entry.dll_path = kestrix::test::WinIoDir() + L"\\nowhere";
+    kestrix::test::WriteDeviceEntry(entry);
     EXPECT_EQ(core->OpenService(u"KxWineDrawer", &control), 111);
 
-    entry.dll_path = kestrix_test::WinIoDir() + L"\\missing-SetPortVal";
-    kestrix_test::WriteDeviceEntry(entry);
+    entry.dll_path = kestrix::test::WinIoDir() + L"\\missing-SetPortVal";
+    kestrix::test::WriteDeviceEntry(entry);
     EXPECT_EQ(core->OpenService(u"KxWineDrawer", &control), 111);
 
-    entry.dll_path = kestrix_test::WinIoDir();
-    kestrix_test::WriteDeviceEntry(entry);
+    entry.dll_path = kestrix::test::WinIoDir();
+    kestrix::test::WriteDeviceEntry(entry);
     machine->set_driver_fault(true);
     EXPECT_EQ(core->OpenService(u"KxWineDrawer", &control), 111);
     machine->set_driver_fault(false);

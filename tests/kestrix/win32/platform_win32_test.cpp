@@ -17,7 +17,7 @@ namespace {
 using kestrix::win32::ModuleLoader;
 using kestrix::win32::RegistryKeyStore;
 using kestrix::win32::SystemClock;
-using kestrix_test::BoxAnswerer;
+using kestrix::test::BoxAnswerer;
 
 const wchar_t kTestKey[] = L"SOFTWARE\\OLEforRetail\\ServiceOPOS\\CashDrawer\\KxPlatformTest";
 
@@ -62,12 +62,12 @@ TEST_F(RegistryKeyStoreTest, TooSmallABufferOrAMissingValueFails) {
 
 TEST(ModuleLoaderTest, LoadsByFullPathAndFindsExports) {
     ModuleLoader loader;
-    const std::wstring path = kestrix_test::WinIoDir() + L"\\WinIo32.dll";
+    const std::wstring path = kestrix::test::WinIoDir() + L"\\WinIo32.dll";
     auto lib = loader.Load(reinterpret_cast<const char16_t*>(path.c_str()));
     ASSERT_TRUE(lib);
     EXPECT_NE(lib->Symbol("GetPortVal"), nullptr);
     EXPECT_EQ(lib->Symbol("NoSuchExport"), nullptr);
-    const std::wstring missing = kestrix_test::WinIoDir() + L"\\nowhere\\WinIo32.dll";
+    const std::wstring missing = kestrix::test::WinIoDir() + L"\\nowhere\\WinIo32.dll";
     EXPECT_FALSE(loader.Load(reinterpret_cast<const char16_t*>(missing.c_str())));
 }
 

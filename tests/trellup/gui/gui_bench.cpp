@@ -10,13 +10,13 @@
 #include "setup_entries.h"
 #include "trellup_driver.h"
 
-namespace trellup_gui {
+namespace trellup::test {
 namespace {
 
 std::unique_ptr<winio_sim::Machine> g_machine;
 
 bool RegisterKestrix() {
-    const std::wstring dll = trellup_driver::WindowsPath(TRELLUP_PRODUCT_DIR) + L"\\Kestrix.dll";
+    const std::wstring dll = trellup::test::WindowsPath(TRELLUP_PRODUCT_DIR) + L"\\Kestrix.dll";
     HMODULE m = LoadLibraryW(dll.c_str());
     if (m == nullptr) return false;
     using Fn = HRESULT(STDAPICALLTYPE*)();
@@ -40,7 +40,7 @@ struct GuiBench : ::testing::Environment {
         g_machine = winio_sim::Machine::open(BenchName(), &error);
         ASSERT_TRUE(g_machine != nullptr) << error;
         ASSERT_TRUE(g_machine->select_profile(opos_bench::kBenchMasterValue));
-        CreateDirectoryW(trellup_driver::WindowsPath(TRELLUP_SCREENSHOT_DIR).c_str(), nullptr);
+        CreateDirectoryW(trellup::test::WindowsPath(TRELLUP_SCREENSHOT_DIR).c_str(), nullptr);
     }
     void TearDown() override {
         g_machine.reset();
@@ -51,10 +51,10 @@ struct GuiBench : ::testing::Environment {
 
 }  // namespace
 
-std::wstring TrellupExe() { return trellup_driver::WindowsPath(TRELLUP_PRODUCT_DIR) + L"\\Trellup.exe"; }
+std::wstring TrellupExe() { return trellup::test::WindowsPath(TRELLUP_PRODUCT_DIR) + L"\\Trellup.exe"; }
 
 std::wstring ScreenshotPath(const std::string& name) {
-    return trellup_driver::WindowsPath(TRELLUP_SCREENSHOT_DIR) + L"\\" +
+    return trellup::test::WindowsPath(TRELLUP_SCREENSHOT_DIR) + L"\\" +
            std::wstring(name.begin(), name.end()) + L".png";
 }
 
@@ -62,7 +62,7 @@ std::string BenchName() { return "trellup-gui-" + std::to_string(GetCurrentProce
 
 void PrepareOposArea(const std::wstring& drawer) {
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\OLEforRetail\\ServiceOPOS");
-    ASSERT_TRUE(opos_bench::WriteBenchEntries(trellup_driver::WindowsPath(TRELLUP_PRODUCT_DIR)));
+    ASSERT_TRUE(opos_bench::WriteBenchEntries(trellup::test::WindowsPath(TRELLUP_PRODUCT_DIR)));
     if (drawer != opos_bench::kBenchDrawer) {
         // The bench drawer's entry under another name.
         HKEY from = nullptr, to = nullptr;
@@ -92,4 +92,4 @@ void UnregisterControlObject(const CLSID& clsid) {
 
 void RegisterBench() { ASSERT_TRUE(opos_bench::RegisterBenchServer(true)); }
 
-}  // namespace trellup_gui
+}  // namespace trellup::test

@@ -9,7 +9,7 @@
 
 #include <string>
 
-namespace trellup_gui {
+namespace trellup::test {
 
 // Full Windows path of the Trellup.exe under test.
 std::wstring TrellupExe();
@@ -30,4 +30,4 @@ void WriteDeviceKey(const wchar_t* device_class, const std::wstring& device, con
 void UnregisterControlObject(const CLSID& clsid);
 void RegisterBench();
 
-}  // namespace trellup_gui
+}  // namespace trellup::test

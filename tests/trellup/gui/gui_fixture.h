@@ -14,7 +14,7 @@
 #include "resource_ids.h"
 #include "trellup_driver.h"
 
-namespace trellup_gui {
+namespace trellup::test {
 
 class GuiTest : public ::testing::Test {
 protected:
@@ -52,22 +52,22 @@ protected:
         Sleep(500);
         std::vector<WORD> keys(static_cast<size_t>(index), VK_DOWN);
         keys.push_back(VK_RETURN);
-        trellup_driver::Trellup::PressKeys(keys);
+        trellup::test::Trellup::PressKeys(keys);
     }
 
     // Waits for the box, checks it, saves screenshot `shot` if given, and
     // presses `button`.
     void ExpectBox(const std::wstring& caption, const std::wstring& text, bool icon, int button = IDOK,
                    const char* shot = nullptr) {
-        trellup_driver::MessageBoxSeen box;
-        ASSERT_TRUE(trellup_driver::WaitForBox(caption, &box)) << "no box " << caption;
+        trellup::test::MessageBoxSeen box;
+        ASSERT_TRUE(trellup::test::WaitForBox(caption, &box)) << "no box " << caption;
         EXPECT_EQ(box.text, text);
         EXPECT_EQ(box.has_icon, icon);
         if (shot != nullptr) {
             Sleep(300);
             Shot(shot);
         }
-        ASSERT_TRUE(trellup_driver::AnswerBox(box, button));
+        ASSERT_TRUE(trellup::test::AnswerBox(box, button));
     }
 
     // The background inside both ends of a control, where no text is drawn.
@@ -77,7 +77,7 @@ protected:
         EXPECT_EQ(app.Pixel(id, rc.right - rc.left - 4, rc.bottom - rc.top - 4), colour) << id;
     }
     bool Checked(int id) const { return SendMessageW(app.Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
-    void Shot(const char* name) { trellup_driver::SaveScreenshot(ScreenshotPath(name)); }
+    void Shot(const char* name) { trellup::test::SaveScreenshot(ScreenshotPath(name)); }
 
     // Runs a bench tool to its end; its exit code, or -1.
     static int RunTool(const std::wstring& exe, const std::wstring& args) {
@@ -97,7 +97,7 @@ protected:
         return static_cast<int>(code);
     }
 
-    trellup_driver::Trellup app;
+    trellup::test::Trellup app;
 };
 
-}  // namespace trellup_gui
+}  // namespace trellup::test

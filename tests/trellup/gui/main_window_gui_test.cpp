@@ -6,10 +6,10 @@
 
 #include "gui_fixture.h"
 
-namespace trellup_gui {
+namespace trellup::test {
 namespace {
 
-using trellup_driver::Trellup;
+using trellup::test::Trellup;
 
 constexpr COLORREF kRedPixel = RGB(255, 0, 0);
 
@@ -177,4 +177,4 @@ TEST_F(MainWindowGui, MissingControlObjectClassIsLoggedAndTheWindowKeepsRunning)
 }
 
 }  // namespace
-}  // namespace trellup_gui
+}  // namespace trellup::test

@@ -6,7 +6,7 @@
 #include "display_mirror.h"
 #include "gui_fixture.h"
 
-namespace trellup_gui {
+namespace trellup::test {
 namespace {
 
 constexpr COLORREF kRedPixel = RGB(255, 0, 0);
@@ -14,10 +14,10 @@ constexpr COLORREF kRedPixel = RGB(255, 0, 0);
 class PanelsGui : public GuiTest {
 protected:
     static int Drawer(const wchar_t* command) {
-        return RunTool(trellup_driver::WindowsPath(TRELLUP_WINIO_DIR) + L"\\winio-sim.exe", command);
+        return RunTool(trellup::test::WindowsPath(TRELLUP_WINIO_DIR) + L"\\winio-sim.exe", command);
     }
     static int Card(const std::wstring& args) {
-        return RunTool(trellup_driver::WindowsPath(TRELLUP_OPOS_DIR) + L"\\opos-sim.exe", args);
+        return RunTool(trellup::test::WindowsPath(TRELLUP_OPOS_DIR) + L"\\opos-sim.exe", args);
     }
     void ExpectDrawerPicture(bool open) const {
         EXPECT_EQ(app.Visible(IDC_CashDrawerOpen), open);
@@ -69,13 +69,13 @@ TEST_F(PanelsGui, WaitDrawerCloseBlocksTheWindowUntilTheDrawerIsClosed) {
 
     app.Click(IDC_cmdEnable);
     app.PostClick(IDC_cmdWaitCashDrawerClose);
-    trellup_driver::MessageBoxSeen box;
-    ASSERT_TRUE(trellup_driver::WaitForBox(L"Message", &box));
+    trellup::test::MessageBoxSeen box;
+    ASSERT_TRUE(trellup::test::WaitForBox(L"Message", &box));
     EXPECT_EQ(box.text, L"Please open cash drawer then press OK.\nIf you not close the cash drawer more then 10 sec,\n"
                         L"You will heart the alarm until you close the cash drawer.");
     EXPECT_TRUE(box.has_icon);
     ASSERT_EQ(Drawer(L"open"), 0);
-    ASSERT_TRUE(trellup_driver::AnswerBox(box, IDOK));
+    ASSERT_TRUE(trellup::test::AnswerBox(box, IDOK));
     bool blocked = false;
     for (int i = 0; i < 100 && !blocked; ++i) {
         blocked = !IsWindowEnabled(app.main());
@@ -121,11 +121,11 @@ TEST_F(PanelsGui, ThreeHealthChecksFromTheDeviceMenu) {
     DeviceMenu(L"CashDrawer", L"NVCD1", 3);
     ExpectBox(L"Cash Drawer Chek Health Interactive",
               L"Please push the [Yes] button to run\r\n the CheckHealth Method", false, IDYES);
-    trellup_driver::MessageBoxSeen box;
-    ASSERT_TRUE(trellup_driver::WaitForBox(L"Cash Drawer Chek Health Interactive", &box));
+    trellup::test::MessageBoxSeen box;
+    ASSERT_TRUE(trellup::test::WaitForBox(L"Cash Drawer Chek Health Interactive", &box));
     EXPECT_EQ(box.text, L"CashDrawer is Opened, Please Close CashDrawer");
     ASSERT_EQ(Drawer(L"close"), 0);
-    ASSERT_TRUE(trellup_driver::AnswerBox(box, IDOK));
+    ASSERT_TRUE(trellup::test::AnswerBox(box, IDOK));
     ExpectBox(L"CashDrawer CheckHealth Interactive",
               L"Device Name  : NVCD1\t\t\n\nOpen Device   : Success  (0)\n" + successes, true);
     app.Sync();
@@ -274,4 +274,4 @@ TEST_F(PanelsGui, EventsReachTheLogDuringASlowCall) {
 }
 
 }  // namespace
-}  // namespace trellup_gui
+}  // namespace trellup::test

@@ -8,7 +8,7 @@
 
 #include "gui_fixture.h"
 
-namespace trellup_gui {
+namespace trellup::test {
 namespace {
 
 // Sets the DPI that Wine gives the processes started from now on; puts the
@@ -112,4 +112,4 @@ TEST_F(ScreenGui, TheWindowFitsTheWorkAreaAndTheLogTakesTheRest) {
 }
 
 }  // namespace
-}  // namespace trellup_gui
+}  // namespace trellup::test

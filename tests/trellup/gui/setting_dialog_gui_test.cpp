@@ -15,16 +15,16 @@
 #include "setup_entries.h"
 #include "trellup_driver.h"
 
-namespace trellup_gui {
+namespace trellup::test {
 namespace {
 
-using trellup_driver::MessageBoxSeen;
-using trellup_driver::Trellup;
+using trellup::test::MessageBoxSeen;
+using trellup::test::Trellup;
 
 const std::wstring kDrawers = L"SOFTWARE\\OLEforRetail\\ServiceOPOS\\CashDrawer\\";
 
 std::wstring IniText(const wchar_t* section, const wchar_t* key) {
-    const std::wstring ini = trellup_driver::WindowsPath(TRELLUP_PRODUCT_DIR) + L"\\OPOS.INI";
+    const std::wstring ini = trellup::test::WindowsPath(TRELLUP_PRODUCT_DIR) + L"\\OPOS.INI";
     wchar_t text[256] = {};
     GetPrivateProfileStringW(section, key, L"", text, 256, ini.c_str());
     return text;
@@ -102,7 +102,7 @@ protected:
     // window.
     void WaitForDialog(const std::wstring& caption) {
         MessageBoxSeen seen;
-        ASSERT_TRUE(trellup_driver::WaitForBox(caption, &seen)) << "no dialog \"" << std::string(caption.begin(), caption.end()) << '"';
+        ASSERT_TRUE(trellup::test::WaitForBox(caption, &seen)) << "no dialog \"" << std::string(caption.begin(), caption.end()) << '"';
         dialog = seen.hwnd;
         ASSERT_EQ(GetWindow(dialog, GW_OWNER), app.main());
         app.Sync();
@@ -156,11 +156,11 @@ protected:
     void ExpectRefusal(const std::wstring& text, const char* shot = nullptr) const {
         PostMessageW(Item(IDOK), BM_CLICK, 0, 0);
         MessageBoxSeen box;
-        ASSERT_TRUE(trellup_driver::WaitForBox(L"Information", &box));
+        ASSERT_TRUE(trellup::test::WaitForBox(L"Information", &box));
         EXPECT_EQ(box.text, text);
         EXPECT_TRUE(box.has_icon);
         if (shot != nullptr) Shot(shot);
-        ASSERT_TRUE(trellup_driver::AnswerBox(box, IDOK));
+        ASSERT_TRUE(trellup::test::AnswerBox(box, IDOK));
         app.Sync();
         EXPECT_TRUE(IsWindowVisible(dialog));
     }
@@ -186,7 +186,7 @@ protected:
             app.Sync();
             Sleep(200);
         }
-        trellup_driver::SaveScreenshot(ScreenshotPath(name));
+        trellup::test::SaveScreenshot(ScreenshotPath(name));
     }
     std::wstring LastLogLine(const std::wstring& expected) const {
         std::wstring last;
@@ -236,7 +236,7 @@ TEST_F(SettingDialogGui, CreatedFromTheBenchModelTheDrawerFires) {
         {IDC_lblMasterDevice, L"Master Device"},        {IDC_txtDeviceName, L"Device Name"},
         {IDC_txtPulseOnTime, L"Pulse On Time (ms)"},    {IDC_txtTimeOut, L"Time Out (ms)"},
     };
-    for (const auto& [id, name] : names) EXPECT_EQ(trellup_driver::AccessibleName(Item(id)), name) << id;
+    for (const auto& [id, name] : names) EXPECT_EQ(trellup::test::AccessibleName(Item(id)), name) << id;
     const std::pair<int, int> titled[] = {{IDC_MasterDevice, IDC_Label2}, {IDC_txtDeviceName, IDC_Label1},
                                           {IDC_txtPulseOnTime, IDC_Label21}, {IDC_txtTimeOut, IDC_Label3}};
     for (const auto& [id, title] : titled) EXPECT_EQ(GetWindow(Item(id), GW_HWNDPREV), Item(title)) << id;
@@ -274,7 +274,7 @@ TEST_F(SettingDialogGui, CreatedFromTheBenchModelTheDrawerFires) {
     EXPECT_EQ(RegText(L"NVCD1", L"DeviceName"), L"NVCD1");
     EXPECT_EQ(RegText(L"NVCD1", L"Master"), master);
     EXPECT_EQ(_wcsicmp(RegText(L"NVCD1", L"DllPath").c_str(),
-                       trellup_driver::WindowsPath(TRELLUP_PRODUCT_DIR).c_str()),
+                       trellup::test::WindowsPath(TRELLUP_PRODUCT_DIR).c_str()),
               0);
     EXPECT_EQ(RegNumber(L"NVCD1", L"MasterValue"), static_cast<DWORD>(opos_bench::kBenchMasterValue));
     EXPECT_EQ(RegNumber(L"NVCD1", L"PulseOnTime"), 120u);
@@ -317,12 +317,12 @@ TEST_F(SettingDialogGui, PropertyRenamesAndDeleteActsOnYesOnly) {
     SetText(IDC_txtDeviceName, L"FRONT");
     PostMessageW(Item(IDOK), BM_CLICK, 0, 0);
     MessageBoxSeen overwrite;
-    ASSERT_TRUE(trellup_driver::WaitForBox(L"Information", &overwrite));
+    ASSERT_TRUE(trellup::test::WaitForBox(L"Information", &overwrite));
     EXPECT_EQ(overwrite.text, L"A device named FRONT already exists.\n\nDo you want to replace its settings ?");
     EXPECT_TRUE(overwrite.has_icon);
     EXPECT_EQ(GetWindowLongW(GetDlgItem(overwrite.hwnd, IDNO), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
     Shot("setting-overwrite-box");
-    ASSERT_TRUE(trellup_driver::AnswerBox(overwrite, IDNO));
+    ASSERT_TRUE(trellup::test::AnswerBox(overwrite, IDNO));
     app.Sync();
     EXPECT_TRUE(IsWindowVisible(dialog));
     EXPECT_TRUE(KeyExists(L"NVCD1"));
@@ -342,7 +342,7 @@ TEST_F(SettingDialogGui, PropertyRenamesAndDeleteActsOnYesOnly) {
         SCOPED_TRACE(answer);
         DeviceMenu(L"Front", 'D');
         MessageBoxSeen box;
-        ASSERT_TRUE(trellup_driver::WaitForBox(L"Delete CashDrawer Device", &box));
+        ASSERT_TRUE(trellup::test::WaitForBox(L"Delete CashDrawer Device", &box));
         EXPECT_EQ(box.text, L"Are you sure you want to delete all setting information about\n\rCashDrawer\\Front");
         EXPECT_TRUE(box.has_icon);
         EXPECT_TRUE(IsWindowVisible(GetDlgItem(box.hwnd, IDYES)));
@@ -353,7 +353,7 @@ TEST_F(SettingDialogGui, PropertyRenamesAndDeleteActsOnYesOnly) {
         ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(box.hwnd, nullptr), &gui));
         EXPECT_EQ(gui.hwndFocus, GetDlgItem(box.hwnd, IDNO));  // No is the default button
         EXPECT_EQ(GetWindowLongW(GetDlgItem(box.hwnd, IDNO), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
-        ASSERT_TRUE(trellup_driver::AnswerBox(box, answer));
+        ASSERT_TRUE(trellup::test::AnswerBox(box, answer));
         app.Sync();
         EXPECT_EQ(KeyExists(L"Front"), answer == IDNO);
         EXPECT_EQ(app.FindTreeItem(IDC_TreeView1, L"CashDrawer", L"Front") != nullptr, answer == IDNO);
@@ -416,14 +416,14 @@ TEST_F(SettingDialogGui, WritesWhatItShows) {
     SetText(IDC_txtDeviceName, L"NVCD2");
     PostMessageW(Item(IDOK), BM_CLICK, 0, 0);
     MessageBoxSeen replace;
-    ASSERT_TRUE(trellup_driver::WaitForBox(L"Information", &replace));
+    ASSERT_TRUE(trellup::test::WaitForBox(L"Information", &replace));
     EXPECT_EQ(replace.text, L"A device named NVCD2 already exists.\n\nDo you want to replace its settings ?");
-    ASSERT_TRUE(trellup_driver::AnswerBox(replace, IDYES));
+    ASSERT_TRUE(trellup::test::AnswerBox(replace, IDYES));
     for (int i = 0; i < 400 && IsWindowVisible(dialog); ++i) Sleep(25);
     app.Sync();
     EXPECT_FALSE(KeyExists(L"NVCD1"));
     // DllPath names Trellup's folder, which holds the port library.
-    EXPECT_EQ(_wcsicmp(RegText(L"NVCD2", L"DllPath").c_str(), trellup_driver::WindowsPath(TRELLUP_PRODUCT_DIR).c_str()),
+    EXPECT_EQ(_wcsicmp(RegText(L"NVCD2", L"DllPath").c_str(), trellup::test::WindowsPath(TRELLUP_PRODUCT_DIR).c_str()),
               0);
     Values renamed = nvcd1, written = AllValues(L"NVCD2");
     renamed.erase(L"DllPath");
@@ -436,4 +436,4 @@ TEST_F(SettingDialogGui, WritesWhatItShows) {
 }
 
 }  // namespace
-}  // namespace trellup_gui
+}  // namespace trellup::test

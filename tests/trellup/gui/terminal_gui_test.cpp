@@ -11,10 +11,10 @@
 
 #include "gui_fixture.h"
 
-namespace trellup_gui {
+namespace trellup::test {
 namespace {
 
-using trellup_driver::Trellup;
+using trellup::test::Trellup;
 
 // The file name box of the system's save dialog: the edit control of its
 // "cmb13" (0x47c), into `*found`.
@@ -89,10 +89,10 @@ TEST_F(TerminalGui, AppsKeyAndShiftF10OpenTheMenuOfTheSelectedDevice) {
         ASSERT_EQ(Focus(), app.Control(IDC_TreeView1));
         Chord(c.held, c.key);
         Trellup::PressKeys({VK_DOWN, VK_RETURN});  // the device menu's first entry
-        trellup_driver::MessageBoxSeen box;
-        ASSERT_TRUE(trellup_driver::WaitForBox(L"CashDrawer CheckHealth Internal", &box));
+        trellup::test::MessageBoxSeen box;
+        ASSERT_TRUE(trellup::test::WaitForBox(L"CashDrawer CheckHealth Internal", &box));
         EXPECT_EQ(box.text.rfind(L"Device Name  : NVCD1", 0), 0u) << box.text;
-        ASSERT_TRUE(trellup_driver::AnswerBox(box, IDOK));
+        ASSERT_TRUE(trellup::test::AnswerBox(box, IDOK));
     }
 }
 
@@ -181,7 +181,7 @@ TEST_F(TerminalGui, TheLogShowsLongLinesWholeCopiesAndSaves) {
     EXPECT_EQ(ClipboardText(), L"Cash Drawer ========================\r\nOpen : [0] Success\r\n");
 
     const std::string unix_path = std::string(TRELLUP_SCREENSHOT_DIR) + "/../trellup-log.txt";
-    const std::wstring path = trellup_driver::WindowsPath(unix_path);
+    const std::wstring path = trellup::test::WindowsPath(unix_path);
     DeleteFileW(path.c_str());
     LogMenu(3);  // Save As...
     HWND dialog = nullptr;
@@ -295,7 +295,7 @@ TEST_F(TerminalGui, ScreenReadersHearTheTitleOfEveryBoxAndValue) {
     };
     for (const auto& c : cases) {
         long role = -1;
-        EXPECT_EQ(trellup_driver::AccessibleName(app.Control(c.id), &role), c.name) << c.id;
+        EXPECT_EQ(trellup::test::AccessibleName(app.Control(c.id), &role), c.name) << c.id;
         if (c.role != 0) {
             EXPECT_EQ(role, c.role) << c.id;
         }
@@ -303,9 +303,9 @@ TEST_F(TerminalGui, ScreenReadersHearTheTitleOfEveryBoxAndValue) {
     // A value label tells its value under its name.
     SelectDevice(L"CashDrawer", L"NVCD1");
     std::wstring value = L"<unset>";
-    EXPECT_EQ(trellup_driver::AccessibleName(app.Control(IDC_lblDeviceName), nullptr, &value), L"Device Name");
+    EXPECT_EQ(trellup::test::AccessibleName(app.Control(IDC_lblDeviceName), nullptr, &value), L"Device Name");
     EXPECT_EQ(value, L"NVCD1");
 }
 
 }  // namespace
-}  // namespace trellup_gui
+}  // namespace trellup::test
