@@ -68,13 +68,13 @@ void DeleteEntry(const wchar_t* device_class, const std::wstring& device) {
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, KeyPath(device_class, device).c_str());
 }
 
-bool WriteBenchEntries(const std::wstring& product) {
+bool WriteBenchEntries(const std::wstring& product, const std::wstring& drawer) {
     if (!RunningOnWine()) return false;
-    bool ok = WriteProgIdEntry(L"CashDrawer", kBenchDrawer, L"Norvane.CashDrawer.1");
-    Key d(L"CashDrawer", kBenchDrawer);
+    bool ok = WriteProgIdEntry(L"CashDrawer", drawer, L"Norvane.CashDrawer.1");
+    Key d(L"CashDrawer", drawer);
     // Terminal model 8: the sensor reads 0 while the drawer is open.
     ok = ok && d.Str(L"DllPath", product) && d.Str(L"Description", L"Kestrix cash drawer") &&
-         d.Str(L"DeviceName", kBenchDrawer) && d.Str(L"DeviceDesc", L"Bench drawer, port 0x0280/0x0281") &&
+         d.Str(L"DeviceName", drawer) && d.Str(L"DeviceDesc", L"Bench drawer, port 0x0280/0x0281") &&
          d.Num(L"PulseOnTime", 100) && d.Num(L"OpenStatusPhase", 0) && d.Num(L"ConnectorPinNo", 1) &&
          d.Num(L"Timeout", 1000) && d.Num(L"CheckStatusPeriod", 300) && d.Num(L"MasterValue", kBenchMasterValue);
     ok = ok && WriteProgIdEntry(L"LineDisplay", kBenchDisplay, L"OposBench.LineDisplay");

@@ -62,22 +62,7 @@ std::string BenchName() { return "trellup-gui-" + std::to_string(GetCurrentProce
 
 void PrepareOposArea(const std::wstring& drawer) {
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\OLEforRetail\\ServiceOPOS");
-    ASSERT_TRUE(opos_bench::WriteBenchEntries(trellup::test::WindowsPath(TRELLUP_PRODUCT_DIR)));
-    if (drawer != opos_bench::kBenchDrawer) {
-        // The bench drawer's entry under another name.
-        HKEY from = nullptr, to = nullptr;
-        const std::wstring root = L"SOFTWARE\\OLEforRetail\\ServiceOPOS\\CashDrawer\\";
-        ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, (root + opos_bench::kBenchDrawer).c_str(), 0, KEY_READ, &from), 0);
-        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, (root + drawer).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                  &to, nullptr),
-                  0);
-        RegCopyTreeW(from, nullptr, to);
-        RegSetValueExW(to, L"DeviceName", 0, REG_SZ, reinterpret_cast<const BYTE*>(drawer.c_str()),
-                       static_cast<DWORD>((drawer.size() + 1) * sizeof(wchar_t)));
-        RegCloseKey(from);
-        RegCloseKey(to);
-        opos_bench::DeleteEntry(L"CashDrawer", opos_bench::kBenchDrawer);
-    }
+    ASSERT_TRUE(opos_bench::WriteBenchEntries(trellup::test::WindowsPath(TRELLUP_PRODUCT_DIR), drawer));
 }
 
 void WriteDeviceKey(const wchar_t* device_class, const std::wstring& device, const std::wstring& prog_id) {
