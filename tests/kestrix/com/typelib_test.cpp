@@ -8,6 +8,7 @@
 
 #include "Kestrix.h"
 #include "com_fixture.h"
+#include "type_library.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -19,22 +20,15 @@ const GUID kClsid = {0xED8E9135, 0xBECA, 0x458A, {0xA3, 0x17, 0x74, 0xC4, 0x83, 
 const GUID kIid = {0x7EDCD58A, 0xB0FC, 0x4E20, {0xAC, 0xE7, 0x35, 0xD7, 0x8B, 0x3C, 0x37, 0x54}};
 const GUID kEventsIid = {0x9DBC441E, 0xE9FF, 0x4130, {0x8C, 0xBF, 0x10, 0x92, 0xB9, 0x9B, 0x76, 0x34}};
 
-ComPtr<ITypeLib> EmbeddedLibrary() {
-    ComPtr<ITypeLib> lib;
-    EXPECT_EQ(LoadTypeLibEx(KestrixDll().c_str(), REGKIND_NONE, &lib), S_OK);
-    return lib;
-}
+using com_tools::test::DispatchIdOf;
+using com_tools::test::ExpectLibraryIdentity;
+
+ComPtr<ITypeLib> EmbeddedLibrary() { return com_tools::test::EmbeddedTypeLibrary(KestrixDll().c_str()); }
 
 TEST(KestrixTypeLibrary, IdentityVersionAndLocaleReadBack) {
     ComPtr<ITypeLib> lib = EmbeddedLibrary();
     ASSERT_TRUE(lib);
-    TLIBATTR* attr = nullptr;
-    ASSERT_EQ(lib->GetLibAttr(&attr), S_OK);
-    EXPECT_TRUE(IsEqualGUID(attr->guid, kLibid));
-    EXPECT_EQ(attr->wMajorVerNum, 1);
-    EXPECT_EQ(attr->wMinorVerNum, 0);
-    EXPECT_EQ(attr->lcid, 1033u);
-    lib->ReleaseTLibAttr(attr);
+    ExpectLibraryIdentity(lib.Get(), kLibid, 1, 0, 1033);
     BSTR name = nullptr;
     ASSERT_EQ(lib->GetDocumentation(-1, &name, nullptr, nullptr, nullptr), S_OK);
     EXPECT_STREQ(name, L"KestrixLib");
@@ -63,11 +57,9 @@ TEST(KestrixTypeLibrary, MethodsHaveTheirDispatchIdentifiersAndHelpStrings) {
                                 L"DirectIO", L"ReleaseDevice", L"OpenDrawer",
                                 L"WaitForDrawerClose"};
     for (MEMBERID expected = 0; expected < 13; ++expected) {
-        std::wstring name = methods[expected];
-        LPOLESTR names[] = {name.data()};
-        MEMBERID id = -1;
-        ASSERT_EQ(info->GetIDsOfNames(names, 1, &id), S_OK) << name.c_str();
-        EXPECT_EQ(id, expected);
+        const std::wstring name = methods[expected];
+        const MEMBERID id = DispatchIdOf(info.Get(), name.c_str());
+        ASSERT_EQ(id, expected) << name.c_str();
         BSTR help = nullptr;
         ASSERT_EQ(info->GetDocumentation(id, nullptr, &help, nullptr, nullptr), S_OK);
         EXPECT_EQ(std::wstring(help), L"method " + name);
