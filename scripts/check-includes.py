@@ -4,8 +4,8 @@
 Fails when a file under service/ or setup/ includes a header that lives only
 under bench/ (a header name that service/, setup/ and common/ do not also
 have, or a path through bench/), or when a CMakeLists.txt there names a
-target that bench/ defines. Prints one line, or the offending file:line list
-and exits 1.
+target that bench/ defines or a path into it. Prints one line, or the
+offending file:line list and exits 1.
 """
 import os
 import re
@@ -52,11 +52,14 @@ def main():
                                                                for t in bench_targets))
                     if hits:
                         bad.append(f"{p}:{n}: names the bench's target {', '.join(hits)}")
+                    elif re.search(r"(^|[/}\s])bench/", code):
+                        bad.append(f"{p}:{n}: points into bench/")
             elif p.endswith(SOURCES):
                 checked += 1
                 for n, line in enumerate(open(p, encoding="utf-8", errors="replace"), 1):
                     m = INCLUDE.match(line)
-                    if m and (os.path.basename(m.group(1)) in bench_headers or "bench/" in m.group(1)):
+                    if m and (os.path.basename(m.group(1)) in bench_headers
+                              or re.search(r"(^|/)bench/", m.group(1))):
                         bad.append(f"{p}:{n}: includes the bench's {m.group(1)}")
     if bad:
         print("include check: service/ and setup/ use the bench:", file=sys.stderr)
