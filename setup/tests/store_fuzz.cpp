@@ -13,6 +13,7 @@
 #include "store/mod_registry.h"
 
 using namespace trellup;
+using namespace trellup::test;
 
 namespace {
 
