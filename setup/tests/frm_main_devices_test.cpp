@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "form_fixture.h"
+#include "support/form_fixture.h"
 
 namespace trellup::test {
 namespace {

@@ -4,7 +4,7 @@
 // event handlers' lines.
 #include <gmock/gmock.h>
 
-#include "form_fixture.h"
+#include "support/form_fixture.h"
 
 namespace trellup::test {
 namespace {

@@ -2,7 +2,7 @@
 // menus, refresh, log and the life-cycle commands with the user mode.
 #include <gmock/gmock.h>
 
-#include "form_fixture.h"
+#include "support/form_fixture.h"
 
 namespace trellup::test {
 namespace {

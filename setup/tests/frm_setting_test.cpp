@@ -2,7 +2,7 @@
 // filter, the master lists and pick, and what OK and Cancel write.
 #include <gmock/gmock.h>
 
-#include "form_fixture.h"
+#include "support/form_fixture.h"
 
 namespace trellup::test {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <sstream>
 
-#include "fakes/fake_profile.h"
+#include "support/fake_profile.h"
 #include "store/mod_ini.h"
 
 namespace trellup::test {

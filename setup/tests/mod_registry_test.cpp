@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "fakes/fake_profile.h"
-#include "fakes/fake_registry.h"
+#include "support/fake_profile.h"
+#include "support/fake_registry.h"
 #include "store/mod_registry.h"
 
 namespace trellup::test {

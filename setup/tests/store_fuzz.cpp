@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "fakes/fake_profile.h"
-#include "fakes/fake_registry.h"
+#include "support/fake_profile.h"
+#include "support/fake_registry.h"
 #include "store/mod_ini.h"
 #include "store/mod_registry.h"
 

@@ -5,7 +5,7 @@
 #include <set>
 #include <string>
 
-#include "fakes/fake_profile.h"
+#include "support/fake_profile.h"
 #include "profiles.h"
 #include "store/mod_ini.h"
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "cmd_fixture.h"
+#include "support/cmd_fixture.h"
 
 namespace trellup::cmd::test {
 namespace {

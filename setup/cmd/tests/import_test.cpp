@@ -2,7 +2,7 @@
 
 #include "cmd/device_entries.h"
 #include "cmd/import.h"
-#include "cmd_fixture.h"
+#include "support/cmd_fixture.h"
 
 namespace trellup::cmd::test {
 namespace {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "cmd/provisioning.h"
-#include "cmd_fixture.h"
+#include "support/cmd_fixture.h"
 
 namespace trellup::cmd::test {
 namespace {

@@ -6,10 +6,10 @@
 #include <iterator>
 #include <string>
 
-#include "fakes/fake_profile.h"
+#include "support/fake_profile.h"
 #include "store/mod_ini.h"
 #include "win32_store.h"
-#include "wine_paths.h"
+#include "support/wine_paths.h"
 
 namespace trellup::test {
 namespace {

@@ -1,4 +1,4 @@
-#include "fakes/fake_registry.h"
+#include "support/fake_registry.h"
 
 #include <algorithm>
 #include <cctype>

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "fakes/fake_opos_control.h"
-#include "fakes/fake_profile.h"
-#include "fakes/fake_registry.h"
+#include "support/fake_opos_control.h"
+#include "support/fake_profile.h"
+#include "support/fake_registry.h"
 #include "dialogs/frm_setting.h"
-#include "fakes/fake_shell.h"
+#include "support/fake_shell.h"
 #include "frm_main.h"
 #include "store/mod_registry.h"
 #include "utility_state.h"

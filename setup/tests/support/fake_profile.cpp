@@ -1,4 +1,4 @@
-#include "fakes/fake_profile.h"
+#include "support/fake_profile.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "fakes/fake_opos_control.h"
+#include "support/fake_opos_control.h"
 
 namespace trellup::test {
 

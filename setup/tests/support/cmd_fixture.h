@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "cmd/cmd_app.h"
-#include "fakes/fake_opos_control.h"
-#include "fakes/fake_profile.h"
-#include "fakes/fake_registry.h"
+#include "support/fake_opos_control.h"
+#include "support/fake_profile.h"
+#include "support/fake_registry.h"
 
 namespace trellup::cmd::test {
 
