@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the four trees and runs every suite. Prints one closing line
+# Checks that service/ and setup/ use nothing from bench/, builds the four
+# trees and runs every suite. Prints one closing line
 # "N passed, N failed" (GoogleTest cases plus other CTest tests) and exits
 # non-zero when anything failed or did not build.
 set -u
@@ -7,6 +8,9 @@ cd "$(dirname "$0")/.."
 presets=("$@")
 [ ${#presets[@]} -gt 0 ] || presets=(native native-tsan win32 win64)
 build_failed=0
+# The product's folders use nothing from the bench (one line; a failure
+# counts as one more failure in the closing line).
+python3 scripts/check-includes.py || build_failed=1
 for p in "${presets[@]}"; do
   # No report of an earlier run may count for this one.
   rm -rf "build/$p/test-reports"

@@ -105,7 +105,7 @@ int Open(const wchar_t* device) {
 }
 
 int Start(const wchar_t* exe) {
-    trellup_driver::Trellup app;
+    trellup::test::Trellup app;
     if (!app.Start(exe)) {
         std::printf("no window\n");
         return 1;

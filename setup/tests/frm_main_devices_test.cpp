@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-#include "form_fixture.h"
+#include "support/form_fixture.h"
 
-namespace trellup::testing {
+namespace trellup::test {
 namespace {
 
 TEST_F(FormTest, NewNameIsOneMoreThanTheLargestNvcdNumber) {
@@ -162,4 +162,4 @@ TEST_F(FormTest, DeleteAsksAndActsOnlyOnYes) {
 }
 
 }  // namespace
-}  // namespace trellup::testing
+}  // namespace trellup::test

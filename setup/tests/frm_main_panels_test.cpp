@@ -4,9 +4,9 @@
 // event handlers' lines.
 #include <gmock/gmock.h>
 
-#include "form_fixture.h"
+#include "support/form_fixture.h"
 
-namespace trellup::testing {
+namespace trellup::test {
 namespace {
 
 using ::testing::ElementsAre;
@@ -434,4 +434,4 @@ TEST_F(PanelTest, MsrEventsAndClearInputWriteTheirLines) {
 }
 
 }  // namespace
-}  // namespace trellup::testing
+}  // namespace trellup::test

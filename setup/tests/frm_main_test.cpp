@@ -2,9 +2,9 @@
 // menus, refresh, log and the life-cycle commands with the user mode.
 #include <gmock/gmock.h>
 
-#include "form_fixture.h"
+#include "support/form_fixture.h"
 
-namespace trellup::testing {
+namespace trellup::test {
 namespace {
 
 using ::testing::ElementsAre;
@@ -509,9 +509,9 @@ TEST_F(FormTest, TrimNullKeepsTheTextBeforeTheFirstNul) {
 }
 
 }  // namespace
-}  // namespace trellup::testing
+}  // namespace trellup::test
 
-namespace trellup::testing {
+namespace trellup::test {
 namespace {
 
 TEST_F(FormTest, LargeRegistriesAndLongLogsKeepWorking) {
@@ -533,4 +533,4 @@ TEST_F(FormTest, LargeRegistriesAndLongLogsKeepWorking) {
 }
 
 }  // namespace
-}  // namespace trellup::testing
+}  // namespace trellup::test

@@ -2,9 +2,9 @@
 // filter, the master lists and pick, and what OK and Cancel write.
 #include <gmock/gmock.h>
 
-#include "form_fixture.h"
+#include "support/form_fixture.h"
 
-namespace trellup::testing {
+namespace trellup::test {
 namespace {
 
 using ::testing::ElementsAre;
@@ -246,7 +246,7 @@ TEST_F(SettingTest, DllPathNamesAFolderThatHoldsThePortLibrary) {
             EXPECT_EQ(registry.writes().size(), writes);
         } else {
             ASSERT_NE(registry.Find(key, "DllPath"), nullptr);
-            EXPECT_EQ(registry.Find(key, "DllPath")->data, fakes::Bytes(std::string(c.dll_path) + '\0'));
+            EXPECT_EQ(registry.Find(key, "DllPath")->data, Bytes(std::string(c.dll_path) + '\0'));
         }
         if (c.library) {
             EXPECT_TRUE(shell.boxes.empty());
@@ -374,20 +374,20 @@ TEST_F(SettingTest, OkSavesAllOrNothingAndReportsAFailure) {
     const struct {
         void (frmMain::*command)();
         const char* name;
-        void (*spoil)(fakes::FakeRegistry&);  // just before OK
+        void (*spoil)(FakeRegistry&);  // just before OK
         std::string message;                  // "": saved
     } cases[] = {
         {&frmMain::DeviceProperty, "Front", nullptr, ""},
         {&frmMain::DeviceProperty, "NVCD1", nullptr, ""},
         {&frmMain::AddNewDevice, "NVCD2", nullptr, ""},
         {&frmMain::DeviceProperty, "nvcd1", nullptr, rename + "nvcd1 : Registry key names ignore letter case." + kept},
-        {&frmMain::DeviceProperty, "Front", [](fakes::FakeRegistry& r) { r.PutKey(kNvcd1 + "\\Sub"); },
+        {&frmMain::DeviceProperty, "Front", [](FakeRegistry& r) { r.PutKey(kNvcd1 + "\\Sub"); },
          rename + "Front : Access is denied." + kept},
-        {&frmMain::AddNewDevice, "NVCD2", [](fakes::FakeRegistry& r) { r.FailCreateKey(kRegAccessDenied); },
+        {&frmMain::AddNewDevice, "NVCD2", [](FakeRegistry& r) { r.FailCreateKey(kRegAccessDenied); },
          "Could not write CashDrawer\\NVCD2 : Access is denied." + kept},
-        {&frmMain::DeviceProperty, "NVCD1", [](fakes::FakeRegistry& r) { r.FailWritesOf("Timeout", kRegAccessDenied); },
+        {&frmMain::DeviceProperty, "NVCD1", [](FakeRegistry& r) { r.FailWritesOf("Timeout", kRegAccessDenied); },
          "Could not write CashDrawer\\NVCD1 : Access is denied." + kept},
-        {&frmMain::DeviceProperty, "NVCD1", [](fakes::FakeRegistry& r) { r.FailWritesAfter(3); },
+        {&frmMain::DeviceProperty, "NVCD1", [](FakeRegistry& r) { r.FailWritesAfter(3); },
          "Could not write CashDrawer\\NVCD1 : Access is denied.\n\nCashDrawer\\NVCD1 may hold part of the new "
          "settings."},
     };
@@ -413,7 +413,7 @@ TEST_F(SettingTest, OkSavesAllOrNothingAndReportsAFailure) {
         if (c.message.empty()) {
             EXPECT_TRUE(shell.boxes.empty());
             EXPECT_EQ(Written(c.name).PulseOnTime, 150);
-            EXPECT_EQ(registry.Find(moved, "DeviceName")->data, fakes::Bytes(std::string(c.name) + '\0'));
+            EXPECT_EQ(registry.Find(moved, "DeviceName")->data, Bytes(std::string(c.name) + '\0'));
             // The hand-set value goes with the entry; a new entry has none.
             ASSERT_EQ(registry.Find(moved, "CD_Port") != nullptr, !create);
             if (!create) {
@@ -543,4 +543,4 @@ TEST_F(SettingTest, RefusedNamesKeepTheDialogOpenAndWriteNothing) {
 }
 
 }  // namespace
-}  // namespace trellup::testing
+}  // namespace trellup::test

@@ -3,7 +3,7 @@
 
 #include "text/log_file.h"
 
-namespace trellup {
+namespace trellup::test {
 namespace {
 
 TEST(LogFile, ClockTextIsZeroPaddedAndClamped) {
@@ -41,4 +41,4 @@ TEST(LogFile, HeaderThenEveryLineWithTheTimeItWasAdded) {
 }
 
 }  // namespace
-}  // namespace trellup
+}  // namespace trellup::test

@@ -3,15 +3,13 @@
 #include <string>
 #include <vector>
 
-#include "fakes/fake_profile.h"
-#include "fakes/fake_registry.h"
+#include "support/fake_profile.h"
+#include "support/fake_registry.h"
 #include "store/mod_registry.h"
 
-namespace trellup {
+namespace trellup::test {
 namespace {
 
-using fakes::Bytes;
-using fakes::FakeRegistry;
 using modRegistry::DeleteRegKey;
 using modRegistry::DeviceKeyExists;
 using modRegistry::QueryDeviceValue;
@@ -83,7 +81,7 @@ protected:
     }
 
     FakeRegistry registry;
-    fakes::FakeProgramFolder folder{"C:\\Program Files\\Trellup"};
+    FakeProgramFolder folder{"C:\\Program Files\\Trellup"};
     StorePlatform p{&registry, nullptr, &folder};
 };
 
@@ -478,4 +476,4 @@ TEST_F(ModRegistry, ReplacingAnotherEntryLeavesExactlyTheWrittenOne) {
 }
 
 }  // namespace
-}  // namespace trellup
+}  // namespace trellup::test

@@ -5,7 +5,7 @@
 
 #include "text/number_text.h"
 
-namespace trellup {
+namespace trellup::test {
 namespace {
 
 TEST(NumberText, LeadingNumberReadsWhatTheTextBeginsWith) {
@@ -67,4 +67,4 @@ TEST(NumberText, RoundingIsHalfToEvenWithinTheRange) {
 }
 
 }  // namespace
-}  // namespace trellup
+}  // namespace trellup::test

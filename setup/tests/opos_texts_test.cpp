@@ -2,7 +2,7 @@
 
 #include "text/opos_texts.h"
 
-namespace trellup {
+namespace trellup::test {
 namespace {
 
 TEST(OposTexts, ResultCodes) {
@@ -55,4 +55,4 @@ TEST(OposTexts, States) {
 }
 
 }  // namespace
-}  // namespace trellup
+}  // namespace trellup::test

@@ -7,12 +7,13 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "fakes/fake_profile.h"
-#include "fakes/fake_registry.h"
+#include "support/fake_profile.h"
+#include "support/fake_registry.h"
 #include "store/mod_ini.h"
 #include "store/mod_registry.h"
 
 using namespace trellup;
+using namespace trellup::test;
 
 namespace {
 
@@ -30,8 +31,8 @@ void CheckText(const std::string& s) {
 }
 
 void FuzzRegistry(FuzzedDataProvider& in) {
-    fakes::FakeRegistry registry;
-    fakes::FakeProgramFolder folder("C:\\Trellup");
+    FakeRegistry registry;
+    FakeProgramFolder folder("C:\\Trellup");
     StorePlatform p{&registry, nullptr, &folder};
     const std::string path = modRegistry::DeviceKeyPath("CashDrawer", "NVCD1");
     const int values = in.ConsumeIntegralInRange(0, 16);
@@ -69,8 +70,8 @@ void FuzzRegistry(FuzzedDataProvider& in) {
 }
 
 void FuzzIni(FuzzedDataProvider& in) {
-    fakes::FakeProfile profile;
-    fakes::FakeProgramFolder folder("C:\\Trellup");
+    FakeProfile profile;
+    FakeProgramFolder folder("C:\\Trellup");
     StorePlatform p{nullptr, &profile, &folder};
     const std::string section = in.ConsumeRandomLengthString(16);
     const std::string key = in.ConsumeRandomLengthString(16);

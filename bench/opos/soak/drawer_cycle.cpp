@@ -11,10 +11,10 @@
 namespace kestrix_soak {
 namespace {
 
-using opos_bench_test::B;
-using opos_bench_test::CoClient;
-using opos_bench_test::L;
-using opos_bench_test::S;
+using opos_bench::test::B;
+using opos_bench::test::CoClient;
+using opos_bench::test::L;
+using opos_bench::test::S;
 
 using common::opos::kDispidStatusUpdateEvent;
 using common::opos::kDrawerClosed;
@@ -40,7 +40,7 @@ bool DrawerCycle::Expect(const char* what, long want, long got, std::string* fai
 }
 
 bool DrawerCycle::Collect(std::string* failure) {
-    const std::vector<opos_bench_test::ReceivedEvent> events = client_.events();
+    const std::vector<opos_bench::test::ReceivedEvent> events = client_.events();
     client_.clear_events();
     for (const auto& e : events) {
         ++received_;

@@ -45,7 +45,7 @@ private:
     winio_sim::Machine* machine_;
     int drawer_;
     BSTR device_;
-    opos_bench_test::CoClient client_;
+    opos_bench::test::CoClient client_;
     uint64_t received_ = 0;
     uint64_t expected_ = 0;
 };

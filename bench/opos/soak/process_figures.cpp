@@ -97,7 +97,7 @@ ProcessFigures TakeFigures() {
     DWORD handles = 0;
     if (GetProcessHandleCount(GetCurrentProcess(), &handles)) f.handles = handles;
     if (f.handles == 0) f.handles = HandlesFromSystemTable();
-    const int threads = opos_bench_test::ThreadCount();
+    const int threads = opos_bench::test::ThreadCount();
     f.threads = threads > 0 ? static_cast<uint32_t>(threads) : 0;
     PROCESS_MEMORY_COUNTERS_EX pmc{};
     pmc.cb = sizeof pmc;

@@ -28,10 +28,10 @@
 
 namespace {
 
-using opos_bench_test::B;
-using opos_bench_test::CoClient;
-using opos_bench_test::L;
-using opos_bench_test::S;
+using opos_bench::test::B;
+using opos_bench::test::CoClient;
+using opos_bench::test::L;
+using opos_bench::test::S;
 
 constexpr int kPeriodMs = 300;  // the usual CheckStatusPeriod
 constexpr double kTickMs = 10;  // the system tick a polling hand-over would wait for
@@ -65,15 +65,15 @@ int main() {
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
     std::string error;
     auto machine = winio_sim::Machine::open(name, &error);
-    if (!machine || !machine->select_profile(8) || !opos_bench::RegisterBenchServer(true) || !opos_bench_test::RegisterKestrixOnce()) {
+    if (!machine || !machine->select_profile(8) || !opos_bench::RegisterBenchServer(true) || !opos_bench::test::RegisterKestrixOnce()) {
         std::printf("bench not available: %s\n", error.c_str());
         return 1;
     }
-    kestrix_test::DeviceEntry e;
+    kestrix::test::DeviceEntry e;
     e.name = "RoadBenchDrawer";
     e.dll_path = OPOS_BENCH_PRODUCT_DIR;
     e.check_status_period = kPeriodMs;
-    kestrix_test::WriteDeviceEntry(e);
+    kestrix::test::WriteDeviceEntry(e);
 
     {
         CoClient co(opos_bench::CashDrawerSpec().clsid, opos_bench::CashDrawerSpec().events);
@@ -84,7 +84,7 @@ int main() {
             return 1;
         }
         std::atomic<uint64_t> handled_us{0};
-        co.set_on_event([&](const opos_bench_test::ReceivedEvent&) { handled_us = winio_sim::monotonic_us(); });
+        co.set_on_event([&](const opos_bench::test::ReceivedEvent&) { handled_us = winio_sim::monotonic_us(); });
         CoClient::Pump(kPeriodMs + 50);
 
         // The change's time in the monitor's period decides most of the
@@ -130,7 +130,7 @@ int main() {
         co.Call(L"Close");
         SysFreeString(device);
     }
-    kestrix_test::DeleteDeviceEntry("RoadBenchDrawer");
+    kestrix::test::DeleteDeviceEntry("RoadBenchDrawer");
     CoUninitialize();
     return 0;
 }

@@ -91,7 +91,7 @@ std::unique_ptr<winio_sim::Machine> PrepareBench() {
     machine->set_timings({10, 10, 0});
     if (!machine->select_profile(kTwoConnectorProfile)) return nullptr;
     for (int i = 0; i < 2; ++i) {
-        kestrix_test::DeviceEntry e;
+        kestrix::test::DeviceEntry e;
         e.name = kDeviceNames[i];
         e.dll_path = OPOS_BENCH_PRODUCT_DIR;
         e.master_value = kTwoConnectorProfile + i;  // connector 1 and connector 2
@@ -99,7 +99,7 @@ std::unique_ptr<winio_sim::Machine> PrepareBench() {
         e.pulse_on_time = 20;
         e.timeout = 1000;
         e.check_status_period = 10;
-        kestrix_test::WriteDeviceEntry(e);
+        kestrix::test::WriteDeviceEntry(e);
     }
     return machine;
 }
@@ -166,7 +166,7 @@ bool Judge(const char* what, const std::vector<Sample>& s, double allowance, std
 
 int Run(const Options& o) {
     auto machine = PrepareBench();
-    if (!machine || !opos_bench::RegisterBenchServer(true) || !opos_bench_test::RegisterKestrixOnce()) {
+    if (!machine || !opos_bench::RegisterBenchServer(true) || !opos_bench::test::RegisterKestrixOnce()) {
         std::fprintf(stderr, "soak: the bench could not be prepared\n");
         return 2;
     }
@@ -188,7 +188,7 @@ int Run(const Options& o) {
         std::printf("soak: FAIL %s\n", failure.c_str());
         return 1;
     }
-    opos_bench_test::CoClient::Pump(200);
+    opos_bench::test::CoClient::Pump(200);
     const ProcessFigures baseline = TakeFigures();
     std::printf("soak: baseline handles %" PRIu32 " threads %" PRIu32 " private_bytes %" PRIu64 "\n",
                 baseline.handles, baseline.threads, baseline.private_bytes);
@@ -242,7 +242,7 @@ int Run(const Options& o) {
     }
     // Every monitor ends with its Close; give Wine a moment to reap them.
     ProcessFigures after{};
-    opos_bench_test::CoClient::PumpUntil([&] { return (after = TakeFigures()).threads <= baseline.threads; }, 2000);
+    opos_bench::test::CoClient::PumpUntil([&] { return (after = TakeFigures()).threads <= baseline.threads; }, 2000);
     std::printf("soak: threads after the last Close %" PRIu32 " (baseline %" PRIu32 ")\n", after.threads,
                 baseline.threads);
     if (after.threads > baseline.threads && failure.empty()) failure = "threads left behind after the last Close";

@@ -67,13 +67,13 @@ void DeleteEntry(const wchar_t* device_class, const std::wstring& device) {
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, KeyPath(device_class, device).c_str());
 }
 
-bool WriteBenchEntries(const std::wstring& product) {
+bool WriteBenchEntries(const std::wstring& product, const std::wstring& drawer) {
     if (!RunningOnWine()) return false;
-    bool ok = WriteProgIdEntry(entry::kCashDrawerClass, kBenchDrawer, L"Norvane.CashDrawer.1");
-    Key d(entry::kCashDrawerClass, kBenchDrawer);
+    bool ok = WriteProgIdEntry(entry::kCashDrawerClass, drawer, L"Norvane.CashDrawer.1");
+    Key d(entry::kCashDrawerClass, drawer);
     // Terminal model 8: the sensor reads 0 while the drawer is open.
     ok = ok && d.Str(entry::kDllPath, product) && d.Str(entry::kDescription, L"Kestrix cash drawer") &&
-         d.Str(entry::kDeviceName, kBenchDrawer) && d.Str(entry::kDeviceDesc, L"Bench drawer, port 0x0280/0x0281") &&
+         d.Str(entry::kDeviceName, drawer) && d.Str(entry::kDeviceDesc, L"Bench drawer, port 0x0280/0x0281") &&
          d.Num(entry::kPulseOnTime, 100) && d.Num(entry::kOpenStatusPhase, 0) && d.Num(entry::kConnectorPinNo, 1) &&
          d.Num(entry::kTimeout, 1000) && d.Num(entry::kCheckStatusPeriod, 300) &&
          d.Num(entry::kMasterValue, kBenchMasterValue);

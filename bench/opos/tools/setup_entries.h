@@ -16,8 +16,9 @@ constexpr int kBenchMasterValue = 8;
 // Calls DllRegisterServer (or DllUnregisterServer) of the OposBench.dll that
 // lies beside the running program.
 bool RegisterBenchServer(bool on);
-// Writes the four device entries; `product` is the drawer's DllPath.
-bool WriteBenchEntries(const std::wstring& product);
+// Writes the four device entries; `product` is the drawer's DllPath, and the
+// cash drawer's entry is named `drawer`.
+bool WriteBenchEntries(const std::wstring& product, const std::wstring& drawer = kBenchDrawer);
 void RemoveBenchEntries();
 
 // Writes a device key with only its default value (the ProgID); an empty

@@ -7,7 +7,7 @@
 
 #include "port_library.h"
 
-namespace bench_test {
+namespace winio_sim::test {
 
 class BenchTest : public ::testing::Test {
 protected:
@@ -37,4 +37,4 @@ protected:
     std::unique_ptr<PortLibrary> lib;
 };
 
-}  // namespace bench_test
+}  // namespace winio_sim::test

@@ -3,7 +3,7 @@
 
 #include "bench_fixture.h"
 
-namespace bench_test {
+namespace winio_sim::test {
 namespace {
 
 using winio_sim::DrawerPhase;
@@ -205,4 +205,4 @@ TEST(PortLibraryVariants, EachMissingExportVariantLacksExactlyThatName) {
 }
 
 }  // namespace
-}  // namespace bench_test
+}  // namespace winio_sim::test

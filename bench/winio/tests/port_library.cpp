@@ -10,7 +10,7 @@
 #include <unistd.h>
 #endif
 
-namespace bench_test {
+namespace winio_sim::test {
 namespace {
 
 std::string make_bench_name() {
@@ -150,4 +150,4 @@ int run_tool(const std::string& args, std::string* out) {
 #endif
 }
 
-}  // namespace bench_test
+}  // namespace winio_sim::test

@@ -19,7 +19,7 @@ using wchar16 = wchar_t;
 using wchar16 = char16_t;
 #endif
 
-namespace bench_test {
+namespace winio_sim::test {
 
 using InitializeFn = bool(WINIO_CALL*)(const wchar16*);
 using ShutdownFn = void(WINIO_CALL*)();
@@ -69,4 +69,4 @@ std::unique_ptr<winio_sim::Machine> open_machine();
 // stores what it printed in *out.
 int run_tool(const std::string& args, std::string* out);
 
-}  // namespace bench_test
+}  // namespace winio_sim::test

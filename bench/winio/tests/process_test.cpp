@@ -1,7 +1,7 @@
 // The tool, running as another process, sees and changes the same hardware.
 #include "bench_fixture.h"
 
-namespace bench_test {
+namespace winio_sim::test {
 namespace {
 
 using winio_sim::DrawerPhase;
@@ -60,4 +60,4 @@ TEST_F(ToolTest, ToolSetsFaultsAndTimings) {
 }
 
 }  // namespace
-}  // namespace bench_test
+}  // namespace winio_sim::test

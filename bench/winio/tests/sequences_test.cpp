@@ -4,7 +4,7 @@
 
 #include "bench_fixture.h"
 
-namespace bench_test {
+namespace winio_sim::test {
 namespace {
 
 using winio_sim::DrawerPhase;
@@ -196,4 +196,4 @@ INSTANTIATE_TEST_SUITE_P(Rows3And4, TessikSequences,
                          [](const auto& info) { return "MasterValue" + std::to_string(info.param.master_value); });
 
 }  // namespace
-}  // namespace bench_test
+}  // namespace winio_sim::test

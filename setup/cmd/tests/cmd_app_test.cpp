@@ -2,17 +2,11 @@
 
 #include <algorithm>
 
-#include "cmd_fixture.h"
+#include "support/cmd_fixture.h"
 
-namespace trellup::cmd {
+namespace trellup::cmd::test {
 namespace {
 
-using cmdtest::DeviceJson;
-using cmdtest::FakeEnv;
-using cmdtest::FileJson;
-using cmdtest::kDrawerKey;
-using cmdtest::kPorts;
-using cmdtest::CmdRun;
 
 class CmdApp : public ::testing::Test {
 protected:
@@ -190,4 +184,4 @@ TEST_F(CmdApp, CheckFailuresAreLinesNotCrashes) {
 }
 
 }  // namespace
-}  // namespace trellup::cmd
+}  // namespace trellup::cmd::test

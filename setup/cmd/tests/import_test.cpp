@@ -2,17 +2,11 @@
 
 #include "cmd/device_entries.h"
 #include "cmd/import.h"
-#include "cmd_fixture.h"
+#include "support/cmd_fixture.h"
 
-namespace trellup::cmd {
+namespace trellup::cmd::test {
 namespace {
 
-using cmdtest::DeviceJson;
-using cmdtest::FakeEnv;
-using cmdtest::FileJson;
-using cmdtest::kDrawerKey;
-using cmdtest::kPorts;
-using cmdtest::Latin1Codec;
 
 class ImportTest : public ::testing::Test {
 protected:
@@ -53,7 +47,7 @@ TEST_F(ImportTest, WritesWithTheDialogsWriterThenHandSetValuesAndASecondRunChang
                                                  "CheckStatusPeriod", "ConnectorPinNo", "MasterValue",
                                                  "OpenStatusPhase", "PulseOnTime", "Timeout", "CD_Port", "CD_Fire",
                                                  "CS_Port", "CS_Status", "CD_Phase"}));
-    EXPECT_EQ(env.registry.Find(kDrawerKey + "\\Hand", "DllPath")->data, fakes::Bytes(std::string("D:\\Ports") + '\0'));
+    EXPECT_EQ(env.registry.Find(kDrawerKey + "\\Hand", "DllPath")->data, trellup::test::Bytes(std::string("D:\\Ports") + '\0'));
 
     const size_t writes = env.registry.writes().size();
     EXPECT_EQ(Outcomes(Do({DeviceJson("Front"), DeviceJson("Hand", kPorts, "99")})),
@@ -87,7 +81,7 @@ TEST_F(ImportTest, AnEntryThatCannotBeWrittenWholeIsLeftAsItWas) {
     // one (the import undoes the record it wrote).
     for (const char* failing : {"Timeout", "CD_Phase"}) {
         SCOPED_TRACE(failing);
-        env.registry = fakes::FakeRegistry();
+        env.registry = trellup::test::FakeRegistry();
         Do({DeviceJson("Old")});
         const std::vector<RawValue> old_values = Values("Old");
         env.registry.FailWritesOf(failing, kRegAccessDenied);
@@ -135,4 +129,4 @@ TEST_F(ImportTest, NoRightsToTheClassKeyWritesNothing) {
 }
 
 }  // namespace
-}  // namespace trellup::cmd
+}  // namespace trellup::cmd::test

@@ -1,15 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "cmd/provisioning.h"
-#include "cmd_fixture.h"
+#include "support/cmd_fixture.h"
 
-namespace trellup::cmd {
+namespace trellup::cmd::test {
 namespace {
 
-using cmdtest::DeviceJson;
-using cmdtest::FileJson;
-using cmdtest::kPorts;
-using cmdtest::Latin1Codec;
 
 std::string Replace(std::string s, const std::string& from, const std::string& to) {
     return s.replace(s.find(from), from.size(), to);
@@ -150,4 +146,4 @@ TEST(Provisioning, WritesWhatItReads) {
 }
 
 }  // namespace
-}  // namespace trellup::cmd
+}  // namespace trellup::cmd::test

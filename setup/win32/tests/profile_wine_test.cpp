@@ -6,12 +6,12 @@
 #include <iterator>
 #include <string>
 
-#include "fakes/fake_profile.h"
+#include "support/fake_profile.h"
 #include "store/mod_ini.h"
 #include "win32_store.h"
-#include "wine_paths.h"
+#include "support/wine_paths.h"
 
-namespace trellup {
+namespace trellup::test {
 namespace {
 
 using modINI::IniReadInt;
@@ -46,15 +46,15 @@ private:
 struct RealIni {
     explicit RealIni(std::string dir) : folder(std::move(dir)) {}
     win32::Win32Profile profile;
-    fakes::FakeProgramFolder folder;
+    FakeProgramFolder folder;
     StorePlatform p{nullptr, &profile, &folder};
 };
 
 // The fake over the same text.
 struct FakeIni {
     explicit FakeIni(const std::string& contents) { profile.PutFile("C:\\T\\OPOS.INI", contents); }
-    fakes::FakeProfile profile;
-    fakes::FakeProgramFolder folder{"C:\\T"};
+    FakeProfile profile;
+    FakeProgramFolder folder{"C:\\T"};
     StorePlatform p{nullptr, &profile, &folder};
 };
 
@@ -101,7 +101,7 @@ TEST(ProfileOnWine, TheFakeKeepsTheRulesOfTheRealProfileFunctions) {
 }
 
 TEST(ProfileOnWine, TheShippedFileReadsTheSameThroughTheRealFunctionsAndTheFake) {
-    const std::string dir = test::WinePath(TRELLUP_OPOS_INI_DIR);
+    const std::string dir = WinePath(TRELLUP_OPOS_INI_DIR);
     std::ifstream in(dir + "\\OPOS.INI", std::ios::binary);
     ASSERT_TRUE(in.good()) << dir;
     const std::string contents((std::istreambuf_iterator<char>(in)), {});
@@ -186,4 +186,4 @@ TEST(ProgramFolderOnWine, IsTheFolderOfTheRunningProgram) {
 }
 
 }  // namespace
-}  // namespace trellup
+}  // namespace trellup::test

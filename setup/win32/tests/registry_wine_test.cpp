@@ -10,7 +10,7 @@
 #include "system_text.h"
 #include "win32_store.h"
 
-namespace trellup {
+namespace trellup::test {
 namespace {
 
 using modRegistry::DeleteRegKey;
@@ -308,4 +308,4 @@ TEST(SystemText, ErrorTextsAreOneLine) {
 }
 
 }  // namespace
-}  // namespace trellup
+}  // namespace trellup::test
