@@ -31,7 +31,7 @@ int32_t CCashDrawer_SOCore::OpenService(const char16_t* deviceName, IControlObje
     try {
         ok = ReadConfiguration(deviceName) && ChooseVariant();
         if (ok) {
-            ready_ = current_->Initialize(dllPath_.c_str());
+            ready_ = current_->Initialize(dll_path_.c_str());
             ok = ready_;
         }
     } catch (...) {
@@ -48,18 +48,18 @@ int32_t CCashDrawer_SOCore::OpenService(const char16_t* deviceName, IControlObje
 bool CCashDrawer_SOCore::ReadConfiguration(const char16_t* deviceName) {
     CDeviceRegistry& r = registry_;
     if (r.OpenClassKey() != 0 || r.OpenDeviceKey(deviceName) != 0) return false;
-    if (r.ReadDllPath(&dllPath_) != 0 || r.ReadDescription(&description_) != 0 ||
-        r.ReadDeviceName(&deviceName_) != 0 || r.ReadDeviceDesc(&deviceDesc_) != 0) {
+    if (r.ReadDllPath(&dll_path_) != 0 || r.ReadDescription(&description_) != 0 ||
+        r.ReadDeviceName(&device_name_) != 0 || r.ReadDeviceDesc(&device_desc_) != 0) {
         return false;
     }
     int32_t v = 0;
-    if (r.ReadPulseOnTime(&pulseOnTime_) != 0) return false;
+    if (r.ReadPulseOnTime(&pulse_on_time_) != 0) return false;
     if (r.ReadOpenStatusPhase(&v) != 0) return false;
-    openStatusPhase_ = v;
-    if (r.ReadConnectorPinNo(&connectorPinNo_) != 0 || r.ReadTimeOut(&timeOut_) != 0) return false;
+    open_status_phase_ = v;
+    if (r.ReadConnectorPinNo(&connector_pin_no_) != 0 || r.ReadTimeOut(&time_out_) != 0) return false;
     if (r.ReadCheckStatusPeriod(&v) != 0) return false;
-    checkStatusPeriod_ = v;
-    return r.ReadMasterValue(&masterValue_) == 0;
+    check_status_period_ = v;
+    return r.ReadMasterValue(&master_value_) == 0;
 }
 
 int32_t CCashDrawer_SOCore::ClaimDevice(int32_t timeout) {
@@ -79,8 +79,8 @@ int32_t CCashDrawer_SOCore::CloseService() {
     ++closings_;  // first: a method that dispatches meanwhile sees the close
     StopStatusThread();
     opened_ = 0;
-    healthState_ = 0;
-    deviceEnabled_ = 0;
+    health_state_ = 0;
+    device_enabled_ = 0;
     return Store(opos::kSuccess);
 }
 

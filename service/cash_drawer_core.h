@@ -123,7 +123,7 @@ public:
     bool OnMonitorThread() const { return monitor_.get_id() == std::this_thread::get_id(); }
 
 private:
-    int32_t Store(int32_t rc) { resultCode_ = rc; return rc; }
+    int32_t Store(int32_t rc) { result_code_ = rc; return rc; }
     bool ReadConfiguration(const char16_t* deviceName);
     bool ChooseVariant();
     bool HardwareReady() const { return current_ != nullptr && ready_; }
@@ -149,44 +149,44 @@ private:
     CGPIO gpio_;
     bool ready_ = false;  // the current variant's last Initialize succeeded
 
-    int32_t healthState_ = 0;
+    int32_t health_state_ = 0;
     int32_t opened_ = 0;
     int32_t claimed_ = 0;
-    int32_t deviceEnabled_ = 0;
-    int32_t resultCode_ = 101;
-    int32_t resultCodeExtended_ = 0;
+    int32_t device_enabled_ = 0;
+    int32_t result_code_ = 101;
+    int32_t result_code_extended_ = 0;
     uint32_t closings_ = 0;  // counts CloseService calls (apartment thread only)
 
     std::thread monitor_;
     // Shared with the thread and with every StopMonitor in progress, so a stop
     // nested inside another stop's message dispatching (an event handler that
     // closes the device) cannot pull a signal from under the outer wait.
-    std::shared_ptr<ISignal> stopSignal_;   // set to wake and stop the monitor
-    std::shared_ptr<ISignal> endedSignal_;  // set by the monitor as its last action
-    uint64_t monitorGeneration_ = 0;        // counts started monitors (apartment thread only)
+    std::shared_ptr<ISignal> stop_signal_;   // set to wake and stop the monitor
+    std::shared_ptr<ISignal> ended_signal_;  // set by the monitor as its last action
+    uint64_t monitor_generation_ = 0;        // counts started monitors (apartment thread only)
     // 1 while the monitor is inside the event call; shared like the signals.
-    std::shared_ptr<std::atomic<int32_t>> inEvent_;
+    std::shared_ptr<std::atomic<int32_t>> in_event_;
     // Ended signals of monitors let go by a stop (apartment thread only).
-    std::vector<std::shared_ptr<ISignal>> letGo_;
+    std::vector<std::shared_ptr<ISignal>> let_go_;
     IControlObject* control_ = nullptr;
-    std::atomic<int32_t> monitorRunning_{0};
+    std::atomic<int32_t> monitor_running_{0};
 
-    std::atomic<int32_t> checkStatusPeriod_{300};
-    int32_t timeOut_ = 0;
-    std::atomic<int32_t> openStatusPhase_{0};
-    int32_t pulseOnTime_ = 100;
-    std::atomic<int32_t> freezeEvents_{0};
-    int32_t connectorPinNo_ = 0;
-    int32_t masterValue_ = 0;
-    int32_t cdPort_ = 0;
-    int32_t cdFire_ = 0;
-    int32_t cdPhase_ = 0;
-    int32_t csPort_ = 0;
-    int32_t csStatus_ = 0;
-    std::u16string dllPath_;
+    std::atomic<int32_t> check_status_period_{300};
+    int32_t time_out_ = 0;
+    std::atomic<int32_t> open_status_phase_{0};
+    int32_t pulse_on_time_ = 100;
+    std::atomic<int32_t> freeze_events_{0};
+    int32_t connector_pin_no_ = 0;
+    int32_t master_value_ = 0;
+    int32_t cd_port_ = 0;
+    int32_t cd_fire_ = 0;
+    int32_t cd_phase_ = 0;
+    int32_t cs_port_ = 0;
+    int32_t cs_status_ = 0;
+    std::u16string dll_path_;
     std::u16string description_;
-    std::u16string deviceDesc_;
-    std::u16string deviceName_;
+    std::u16string device_desc_;
+    std::u16string device_name_;
 };
 
 }  // namespace kestrix

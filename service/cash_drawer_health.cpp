@@ -14,7 +14,7 @@ bool CCashDrawer_SOCore::CheckHealth(int32_t level, int32_t* rc) {
     int32_t result;
     switch (level) {
     case opos::kHealthInternal:
-        healthState_ = 1;
+        health_state_ = 1;
         result = opos::kSuccess;
         break;
     case opos::kHealthExternal:
@@ -22,13 +22,13 @@ bool CCashDrawer_SOCore::CheckHealth(int32_t level, int32_t* rc) {
         break;
     case opos::kHealthInteractive:
         if (!platform_.op->AskYesNo(kCaption, kAskText)) {
-            if (rc) *rc = resultCode_;  // a defined value; ResultCode stays as it was
+            if (rc) *rc = result_code_;  // a defined value; ResultCode stays as it was
             return false;
         }
         result = InteractiveCheck(closings);
         break;
     default:
-        healthState_ = 0;
+        health_state_ = 0;
         result = opos::kIllegal;
         break;
     }
@@ -39,32 +39,32 @@ bool CCashDrawer_SOCore::CheckHealth(int32_t level, int32_t* rc) {
 
 int32_t CCashDrawer_SOCore::ExternalCheck(uint32_t closings) {
     if (!HardwareReady()) {
-        healthState_ = 4;
+        health_state_ = 4;
         return opos::kFailure;
     }
     StopStatusThread();
-    current_->Pulse(pulseOnTime_);
+    current_->Pulse(pulse_on_time_);
     const int32_t r = WaitDrawerOpened(kHealthWaitMs);
-    healthState_ = r == 1 ? 3 : 4;
+    health_state_ = r == 1 ? 3 : 4;
     RestartMonitorUnlessClosedSince(closings);
     return r == 1 ? opos::kSuccess : opos::kFailure;
 }
 
 int32_t CCashDrawer_SOCore::InteractiveCheck(uint32_t closings) {
     if (!HardwareReady()) {
-        healthState_ = 6;
+        health_state_ = 6;
         return opos::kFailure;
     }
     StopStatusThread();
-    current_->Pulse(pulseOnTime_);
+    current_->Pulse(pulse_on_time_);
     if (WaitDrawerOpened(kHealthWaitMs) != 1) {
-        healthState_ = 6;
+        health_state_ = 6;
         RestartMonitorUnlessClosedSince(closings);
         return opos::kFailure;
     }
     platform_.op->ShowOk(kCaption, kCloseText);  // the monitor stays stopped meanwhile
     const int32_t closed = WaitDrawerClosed(kHealthWaitMs);
-    healthState_ = closed == 1 ? 5 : 6;
+    health_state_ = closed == 1 ? 5 : 6;
     RestartMonitorUnlessClosedSince(closings);
     return closed == 1 ? opos::kSuccess : opos::kFailure;
 }

@@ -15,24 +15,24 @@ constexpr uint32_t kStopSliceMs = 50;
 void CCashDrawer_SOCore::StartStatusThread() {
     if (monitor_.joinable()) return;  // running, or dead after a failed lookup
     try {
-        stopSignal_ = platform_.clock->MakeSignal();
-        endedSignal_ = platform_.clock->MakeSignal();
-        inEvent_ = std::make_shared<std::atomic<int32_t>>(0);
-        if (!stopSignal_ || !endedSignal_) throw std::bad_alloc();
+        stop_signal_ = platform_.clock->MakeSignal();
+        ended_signal_ = platform_.clock->MakeSignal();
+        in_event_ = std::make_shared<std::atomic<int32_t>>(0);
+        if (!stop_signal_ || !ended_signal_) throw std::bad_alloc();
         // The reference reading is taken before the starting method returns,
         // so that a change right after it (a drawer closed at once after
         // OpenDrawer) is reported even when the thread starts late.
         const int32_t reference = control_ && current_ ? current_->ReadStatus() : 0;
-        monitorRunning_ = 1;  // before the thread exists, so it always sees 1
-        monitor_ = std::thread([this, stop = stopSignal_, ended = endedSignal_, inEvent = inEvent_, reference] {
+        monitor_running_ = 1;  // before the thread exists, so it always sees 1
+        monitor_ = std::thread([this, stop = stop_signal_, ended = ended_signal_, inEvent = in_event_, reference] {
             StatusThreadMain(stop, ended, inEvent, reference);
         });
-        ++monitorGeneration_;
+        ++monitor_generation_;
     } catch (...) {
-        monitorRunning_ = 0;
-        stopSignal_.reset();
-        endedSignal_.reset();
-        inEvent_.reset();
+        monitor_running_ = 0;
+        stop_signal_.reset();
+        ended_signal_.reset();
+        in_event_.reset();
     }
 }
 
@@ -40,11 +40,11 @@ void CCashDrawer_SOCore::StopStatusThread() { StopMonitor(); }
 
 void CCashDrawer_SOCore::StopMonitor() {
     if (!monitor_.joinable()) return;
-    monitorRunning_ = 0;
-    const std::shared_ptr<ISignal> stop = stopSignal_;
-    const std::shared_ptr<ISignal> ended = endedSignal_;
-    const std::shared_ptr<std::atomic<int32_t>> inEvent = inEvent_;
-    const uint64_t generation = monitorGeneration_;
+    monitor_running_ = 0;
+    const std::shared_ptr<ISignal> stop = stop_signal_;
+    const std::shared_ptr<ISignal> ended = ended_signal_;
+    const std::shared_ptr<std::atomic<int32_t>> inEvent = in_event_;
+    const uint64_t generation = monitor_generation_;
     stop->Set();
     if (monitor_.get_id() == std::this_thread::get_id()) {
         // Called back from inside the event call: the thread ends as soon as
@@ -74,11 +74,11 @@ void CCashDrawer_SOCore::StopMonitor() {
     // A handler dispatched during the wait may have stopped (and even
     // restarted) the monitor itself: join only the thread this call stopped
     // (thread ids may be reused, generations are not).
-    if (monitor_.joinable() && monitorGeneration_ == generation) {
+    if (monitor_.joinable() && monitor_generation_ == generation) {
         if (letGo) {
             monitor_.detach();
             try {
-                letGo_.push_back(ended);
+                let_go_.push_back(ended);
             } catch (...) {
                 // Unrecorded, the library may be unloaded under the thread;
                 // there is nothing better to do without memory.
@@ -86,16 +86,16 @@ void CCashDrawer_SOCore::StopMonitor() {
         } else {
             monitor_.join();
         }
-        stopSignal_.reset();
-        endedSignal_.reset();
-        inEvent_.reset();
+        stop_signal_.reset();
+        ended_signal_.reset();
+        in_event_.reset();
     }
 }
 
 bool CCashDrawer_SOCore::LetGoMonitorRunning() {
-    letGo_.erase(std::remove_if(letGo_.begin(), letGo_.end(), [](const std::shared_ptr<ISignal>& s) { return s->Wait(0); }),
-                 letGo_.end());
-    return !letGo_.empty();
+    let_go_.erase(std::remove_if(let_go_.begin(), let_go_.end(), [](const std::shared_ptr<ISignal>& s) { return s->Wait(0); }),
+                 let_go_.end());
+    return !let_go_.empty();
 }
 
 void CCashDrawer_SOCore::StatusThreadMain(std::shared_ptr<ISignal> stop, std::shared_ptr<ISignal> ended,
@@ -122,17 +122,17 @@ int32_t CCashDrawer_SOCore::StatusThreadProc(ISignal& stop, std::atomic<int32_t>
     CCashdrawerControl* const variant = current_;
     auto read = [variant] { return variant ? variant->ReadStatus() : 0; };
     int32_t previous = reference;
-    while (monitorRunning_.load(std::memory_order_relaxed) == 1) {
+    while (monitor_running_.load(std::memory_order_relaxed) == 1) {
         // 0 would spin on the port lock, a negative value would never read.
-        const int32_t period = std::max(checkStatusPeriod_.load(std::memory_order_relaxed), kMinStatusPeriodMs);
+        const int32_t period = std::max(check_status_period_.load(std::memory_order_relaxed), kMinStatusPeriodMs);
         if (stop.Wait(static_cast<uint32_t>(period))) break;
         const int32_t current = read();
         if (current == previous) continue;
         int32_t dispid = 0;
         if (!control->LookupStatusUpdate(&dispid)) return -1;
-        const int32_t status = current == openStatusPhase_.load(std::memory_order_relaxed) ? opos::kDrawerOpen
+        const int32_t status = current == open_status_phase_.load(std::memory_order_relaxed) ? opos::kDrawerOpen
                                                                                            : opos::kDrawerClosed;
-        if (freezeEvents_.load(std::memory_order_relaxed) == 0) {
+        if (freeze_events_.load(std::memory_order_relaxed) == 0) {
             inEvent.store(1);
             control->InvokeStatusUpdate(dispid, status);
             inEvent.store(0);

@@ -14,7 +14,7 @@ int32_t CCashDrawer_SOCore::WaitForReading(int32_t ms, bool wantOpen) {
     const int32_t polls = ms < 0 ? 0 : ms / 100;
     for (int32_t i = 0; i < polls; ++i) {
         platform_.clock->Sleep(100);
-        const bool open = current_->ReadStatus() == openStatusPhase_;
+        const bool open = current_->ReadStatus() == open_status_phase_;
         if (open == wantOpen) return 1;
     }
     return 0;
@@ -25,13 +25,13 @@ int32_t CCashDrawer_SOCore::WaitDrawerOpened(int32_t ms) { return WaitForReading
 int32_t CCashDrawer_SOCore::WaitDrawerClosed(int32_t ms) { return WaitForReading(ms, false); }
 
 int32_t CCashDrawer_SOCore::OpenDrawer() {
-    if (deviceEnabled_ == 0) return Store(opos::kDisabled);
+    if (device_enabled_ == 0) return Store(opos::kDisabled);
     if (claimed_ != 1) return Store(opos::kNotClaimed);
     if (!HardwareReady()) return Store(opos::kFailure);
     const uint32_t closings = closings_;
     StopStatusThread();
-    current_->Pulse(pulseOnTime_);
-    const int32_t r = WaitDrawerOpened(timeOut_);
+    current_->Pulse(pulse_on_time_);
+    const int32_t r = WaitDrawerOpened(time_out_);
     RestartMonitorUnlessClosedSince(closings);
     return Store(r == 1 ? opos::kSuccess : opos::kFailure);
 }
@@ -43,7 +43,7 @@ void CCashDrawer_SOCore::RestartMonitorUnlessClosedSince(uint32_t closings) {
 int32_t CCashDrawer_SOCore::WaitForDrawerClose(int32_t beepTimeout, int32_t beepFrequency, int32_t beepDuration,
                                                int32_t beepDelay) {
     if (opened_ == 0) return Store(opos::kClosed);
-    if (deviceEnabled_ == 0) return Store(opos::kDisabled);
+    if (device_enabled_ == 0) return Store(opos::kDisabled);
     if (claimed_ == 0) return Store(opos::kNotClaimed);
     if (WaitDrawerClosed(beepTimeout) == 1) return Store(opos::kSuccess);
     const int32_t delay = beepDelay < 100 ? 100 : beepDelay;

@@ -20,7 +20,7 @@ const char16_t* CheckHealthText(int32_t healthState) {
 }  // namespace
 
 int32_t CCashDrawer_SOCore::COFreezeEvents(int16_t freeze) {
-    freezeEvents_ = static_cast<int32_t>(freeze);  // true (-1) stays -1
+    freeze_events_ = static_cast<int32_t>(freeze);  // true (-1) stays -1
     return Store(opos::kSuccess);
 }
 
@@ -30,13 +30,13 @@ PropStatus CCashDrawer_SOCore::GetPropertyNumber(int32_t index, int32_t* number)
     switch (index) {
     case kPidxClaimed: value = claimed_; break;
     case kPidxDataEventEnabled:
-        resultCode_ = kFailure;
+        result_code_ = kFailure;
         value = 0;  // no data events: reads as False
         break;
-    case kPidxDeviceEnabled: value = deviceEnabled_; break;
-    case kPidxFreezeEvents: value = freezeEvents_; break;
-    case kPidxResultCode: value = resultCode_; break;
-    case kPidxResultCodeExtended: value = resultCodeExtended_; break;
+    case kPidxDeviceEnabled: value = device_enabled_; break;
+    case kPidxFreezeEvents: value = freeze_events_; break;
+    case kPidxResultCode: value = result_code_; break;
+    case kPidxResultCodeExtended: value = result_code_extended_; break;
     case kPidxServiceObjectVersion: value = kServiceObjectVersion; break;
     case kPidxState: value = opened_ == 1 ? kStateIdle : kStateClosed; break;
     case kPidxPowerNotify: value = kPowerNotifyDisabled; break;
@@ -53,8 +53,8 @@ PropStatus CCashDrawer_SOCore::GetPropertyNumber(int32_t index, int32_t* number)
 
 PropStatus CCashDrawer_SOCore::SetPropertyNumber(int32_t index, int32_t number) {
     switch (index) {
-    case opos::kPidxDeviceEnabled: deviceEnabled_ = number; return PropStatus::Ok;
-    case opos::kPidxFreezeEvents: freezeEvents_ = number; return PropStatus::Ok;
+    case opos::kPidxDeviceEnabled: device_enabled_ = number; return PropStatus::Ok;
+    case opos::kPidxFreezeEvents: freeze_events_ = number; return PropStatus::Ok;
     default: return PropStatus::NotHandled;
     }
 }
@@ -63,9 +63,9 @@ PropStatus CCashDrawer_SOCore::GetPropertyString(int32_t index, std::u16string* 
     std::u16string text;
     PropStatus status = PropStatus::Ok;
     switch (index) {
-    case opos::kPidxCheckHealthText: text = CheckHealthText(healthState_); break;
-    case opos::kPidxDeviceDescription: text = deviceDesc_; break;
-    case opos::kPidxDeviceName: text = deviceName_; break;
+    case opos::kPidxCheckHealthText: text = CheckHealthText(health_state_); break;
+    case opos::kPidxDeviceDescription: text = device_desc_; break;
+    case opos::kPidxDeviceName: text = device_name_; break;
     case opos::kPidxServiceObjectDescription: text = description_; break;
     default: status = PropStatus::NotHandled; break;
     }

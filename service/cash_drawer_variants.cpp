@@ -35,7 +35,7 @@ void ConfigureGpio(CCashdrawerControl& v, int32_t drivePort, int32_t driveMask, 
 // (for 99) a missing custom port value; custom values read before the
 // missing one keep their new values.
 bool CCashDrawer_SOCore::ChooseVariant() {
-    const int32_t mv = masterValue_;
+    const int32_t mv = master_value_;
     if (mv == 1 || mv == 2) {
         current_ = &volma_;
         ready_ = false;
@@ -57,13 +57,13 @@ bool CCashDrawer_SOCore::ChooseVariant() {
     }
     if (mv != 99) return false;
     CDeviceRegistry& r = registry_;
-    if (r.ReadCdPort(&cdPort_) != 0 || r.ReadCdFire(&cdFire_) != 0 || r.ReadCsPort(&csPort_) != 0 ||
-        r.ReadCsStatus(&csStatus_) != 0 || r.ReadCdPhase(&cdPhase_) != 0) {
+    if (r.ReadCdPort(&cd_port_) != 0 || r.ReadCdFire(&cd_fire_) != 0 || r.ReadCsPort(&cs_port_) != 0 ||
+        r.ReadCsStatus(&cs_status_) != 0 || r.ReadCdPhase(&cd_phase_) != 0) {
         return false;
     }
     current_ = &gpio_;
     ready_ = false;
-    ConfigureGpio(gpio_, cdPort_, cdFire_, cdPhase_, csPort_, csStatus_);
+    ConfigureGpio(gpio_, cd_port_, cd_fire_, cd_phase_, cs_port_, cs_status_);
     return true;
 }
 

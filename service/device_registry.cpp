@@ -14,19 +14,19 @@ void CDeviceRegistry::Close(IKeyStore::Key* key) {
 }
 
 void CDeviceRegistry::CloseKeys() {
-    Close(&deviceKey_);
-    Close(&classKey_);
+    Close(&device_key_);
+    Close(&class_key_);
 }
 
 int32_t CDeviceRegistry::OpenClassKey() {
-    Close(&classKey_);
+    Close(&class_key_);
     if (!store_) return 1;
-    classKey_ = store_->OpenKey(kClassKeyPath);
-    return classKey_ ? 0 : 1;
+    class_key_ = store_->OpenKey(kClassKeyPath);
+    return class_key_ ? 0 : 1;
 }
 
 int32_t CDeviceRegistry::OpenDeviceKey(const char16_t* deviceName) {
-    Close(&deviceKey_);
+    Close(&device_key_);
     if (!store_ || !deviceName) return 1;
     std::u16string path(kClassKeyPath);
     path += u'\\';
@@ -34,13 +34,13 @@ int32_t CDeviceRegistry::OpenDeviceKey(const char16_t* deviceName) {
         if (path.size() >= kMaxChars) return 1;
         path += *p;
     }
-    deviceKey_ = store_->OpenKey(path.c_str());
-    return deviceKey_ ? 0 : 1;
+    device_key_ = store_->OpenKey(path.c_str());
+    return device_key_ ? 0 : 1;
 }
 
 int32_t CDeviceRegistry::CheckKeys() const {
-    if (!classKey_) return 2;
-    if (!deviceKey_) return 3;
+    if (!class_key_) return 2;
+    if (!device_key_) return 3;
     return 0;
 }
 
@@ -49,7 +49,7 @@ int32_t CDeviceRegistry::ReadString(const char16_t* name, std::u16string* out) {
     char16_t buffer[kStringBufferBytes / sizeof(char16_t)] = {};
     uint32_t type = 0;
     uint32_t size = kStringBufferBytes;
-    if (!store_->QueryValue(deviceKey_, name, &type, buffer, &size)) return 1;
+    if (!store_->QueryValue(device_key_, name, &type, buffer, &size)) return 1;
     if (size > kStringBufferBytes) size = kStringBufferBytes;
     const size_t units = size / sizeof(char16_t);
     size_t length = 0;
@@ -63,7 +63,7 @@ int32_t CDeviceRegistry::ReadNumber(const char16_t* name, int32_t* out) {
     unsigned char buffer[kNumberBufferBytes] = {};
     uint32_t type = 0;
     uint32_t size = kNumberBufferBytes;
-    if (!store_->QueryValue(deviceKey_, name, &type, buffer, &size)) return 1;
+    if (!store_->QueryValue(device_key_, name, &type, buffer, &size)) return 1;
     if (size > kNumberBufferBytes) return 1;
     // Bytes past `size` were zeroed above and stay 0.
     for (uint32_t i = size; i < kNumberBufferBytes; ++i) buffer[i] = 0;

@@ -73,8 +73,8 @@ private:
     void Close(IKeyStore::Key* key);
 
     IKeyStore* store_;
-    IKeyStore::Key classKey_ = 0;
-    IKeyStore::Key deviceKey_ = 0;
+    IKeyStore::Key class_key_ = 0;
+    IKeyStore::Key device_key_ = 0;
 };
 
 }  // namespace kestrix

@@ -116,7 +116,7 @@ private:
     struct ModuleLockHold {
         ModuleLockHold();
         ~ModuleLockHold();
-    } moduleLock_;
+    } module_lock_;
     Inner inner_{this};
     IUnknown* controlling_;
     // Destroyed in reverse order: the core (which stops the monitor) first,

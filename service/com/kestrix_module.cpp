@@ -19,12 +19,12 @@ private:
 };
 
 CKestrixModule::~CKestrixModule() {
-    if (lockReady_) DeleteCriticalSection(&lock_);
+    if (lock_ready_) DeleteCriticalSection(&lock_);
 }
 
-LONG CKestrixModule::Lock() { return InterlockedIncrement(&lockCount_); }
-LONG CKestrixModule::Unlock() { return InterlockedDecrement(&lockCount_); }
-LONG CKestrixModule::GetLockCount() { return InterlockedCompareExchange(&lockCount_, 0, 0); }
+LONG CKestrixModule::Lock() { return InterlockedIncrement(&lock_count_); }
+LONG CKestrixModule::Unlock() { return InterlockedDecrement(&lock_count_); }
+LONG CKestrixModule::GetLockCount() { return InterlockedCompareExchange(&lock_count_, 0, 0); }
 
 HRESULT CKestrixModule::GetGITPtr(IGlobalInterfaceTable** git) {
     if (git == nullptr) return E_POINTER;
@@ -44,8 +44,8 @@ bool CKestrixModule::Attach(HINSTANCE instance) {
     instance_ = instance;
     const DWORD n = GetModuleFileNameW(instance, path_, MAX_PATH);
     if (n == 0 || n >= MAX_PATH) path_[0] = L'\0';
-    lockReady_ = InitializeCriticalSectionAndSpinCount(&lock_, 0) != FALSE;
-    return lockReady_;
+    lock_ready_ = InitializeCriticalSectionAndSpinCount(&lock_, 0) != FALSE;
+    return lock_ready_;
 }
 
 void CKestrixModule::PinLoaded() {
@@ -56,36 +56,36 @@ void CKestrixModule::PinLoaded() {
 
 void CKestrixModule::Detach(bool processEnding) {
     if (processEnding) return;  // COM may be gone already; the process frees everything
-    if (classObject_ != nullptr) classObject_->Release();
-    if (typeInfo_ != nullptr) typeInfo_->Release();
+    if (class_object_ != nullptr) class_object_->Release();
+    if (type_info_ != nullptr) type_info_->Release();
     if (git_ != nullptr) git_->Release();
-    classObject_ = nullptr;
-    typeInfo_ = nullptr;
+    class_object_ = nullptr;
+    type_info_ = nullptr;
     git_ = nullptr;
 }
 
 HRESULT CKestrixModule::GetClassObject(IClassFactory** factory) {
     *factory = nullptr;
     Guard guard(&lock_);
-    if (classObject_ == nullptr) {
-        classObject_ = CCashDrawer_SOFactory::Create();
-        if (classObject_ == nullptr) return E_OUTOFMEMORY;
+    if (class_object_ == nullptr) {
+        class_object_ = CCashDrawer_SOFactory::Create();
+        if (class_object_ == nullptr) return E_OUTOFMEMORY;
     }
-    classObject_->AddRef();
-    *factory = classObject_;
+    class_object_->AddRef();
+    *factory = class_object_;
     return S_OK;
 }
 
 ITypeInfo* CKestrixModule::CashDrawerTypeInfo() {
     Guard guard(&lock_);
-    if (typeInfo_ == nullptr && path_[0] != L'\0') {
+    if (type_info_ == nullptr && path_[0] != L'\0') {
         ITypeLib* lib = nullptr;
         if (SUCCEEDED(LoadTypeLibEx(path_, REGKIND_NONE, &lib))) {
-            lib->GetTypeInfoOfGuid(IID_ICashDrawer_SO, &typeInfo_);
+            lib->GetTypeInfoOfGuid(IID_ICashDrawer_SO, &type_info_);
             lib->Release();
         }
     }
-    return typeInfo_;
+    return type_info_;
 }
 
 CKestrixModule& Module() {

@@ -37,8 +37,8 @@ public:
     // outlives its object still runs code of it).
     void PinLoaded();
 
-    bool PerUser() const { return perUser_; }
-    void SetPerUser() { perUser_ = true; }
+    bool PerUser() const { return per_user_; }
+    void SetPerUser() { per_user_ = true; }
 
     // The class object of CashDrawer_SO, created at the first call under the
     // module lock and kept; *factory gets a new reference (null on failure).
@@ -55,11 +55,11 @@ private:
     HINSTANCE instance_ = nullptr;
     wchar_t path_[MAX_PATH] = {};
     CRITICAL_SECTION lock_{};
-    bool lockReady_ = false;
-    volatile LONG lockCount_ = 0;
-    bool perUser_ = false;
-    IClassFactory* classObject_ = nullptr;  // one reference held by the module
-    ITypeInfo* typeInfo_ = nullptr;         // one reference held by the module
+    bool lock_ready_ = false;
+    volatile LONG lock_count_ = 0;
+    bool per_user_ = false;
+    IClassFactory* class_object_ = nullptr;  // one reference held by the module
+    ITypeInfo* type_info_ = nullptr;         // one reference held by the module
     IGlobalInterfaceTable* git_ = nullptr;  // one reference held by the module
 };
 

@@ -27,8 +27,8 @@ void CWinIoBinding::UnloadLibrary() {
     bound_ = false;
     initialize_ = nullptr;
     shutdown_ = nullptr;
-    getPortVal_ = nullptr;
-    setPortVal_ = nullptr;
+    get_port_val_ = nullptr;
+    set_port_val_ = nullptr;
     library_.reset();
 }
 
@@ -43,8 +43,8 @@ bool CWinIoBinding::LoadLibraryAt(const char16_t* directory) {
     if (!library_) return false;
     if (!Bind(*library_, "InitializeWinIo2", &initialize_)) return false;
     if (!Bind(*library_, "ShutdownWinIo", &shutdown_)) return false;
-    if (!Bind(*library_, "GetPortVal", &getPortVal_)) return false;
-    if (!Bind(*library_, "SetPortVal", &setPortVal_)) return false;
+    if (!Bind(*library_, "GetPortVal", &get_port_val_)) return false;
+    if (!Bind(*library_, "SetPortVal", &set_port_val_)) return false;
     bound_ = true;
     return true;
 }
@@ -62,13 +62,13 @@ bool CWinIoBinding::StartDriver(const char16_t* directory) {
 
 bool CWinIoBinding::ReadPort(uint32_t port, uint32_t* value, uint32_t size) {
     if (!bound_ || !value) return false;
-    getPortVal_(port & 0xFFFFu, value, size);
+    get_port_val_(port & 0xFFFFu, value, size);
     return true;
 }
 
 bool CWinIoBinding::WritePort(uint32_t port, uint32_t value, uint32_t size) {
     if (!bound_) return false;
-    setPortVal_(port & 0xFFFFu, value, size);
+    set_port_val_(port & 0xFFFFu, value, size);
     return true;
 }
 

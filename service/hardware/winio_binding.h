@@ -59,8 +59,8 @@ private:
     std::unique_ptr<ILibrary> library_;
     InitializeWinIo2Fn initialize_ = nullptr;
     ShutdownWinIoFn shutdown_ = nullptr;  // bound, never called
-    GetPortValFn getPortVal_ = nullptr;
-    SetPortValFn setPortVal_ = nullptr;
+    GetPortValFn get_port_val_ = nullptr;
+    SetPortValFn set_port_val_ = nullptr;
     bool bound_ = false;
 };
 

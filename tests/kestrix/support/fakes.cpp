@@ -71,7 +71,7 @@ bool FakeKeyStore::QueryValue(Key key, const char16_t* name, uint32_t* type, voi
 }
 
 void FakeKeyStore::CloseKey(Key key) {
-    if (!open_.erase(key)) ++badCloses_;
+    if (!open_.erase(key)) ++bad_closes_;
 }
 
 // ---- FakeClock and its signal ----
@@ -82,7 +82,7 @@ struct FakeClock::InFlight {
     ~InFlight() {
         if (!clock) return;
         std::lock_guard<std::mutex> lock(clock->m_);
-        --clock->inFlight_;
+        --clock->in_flight_;
         clock->cv_.notify_all();
     }
 };
@@ -92,14 +92,14 @@ static thread_local FakeClock::InFlight t_inFlight;
 void FakeClock::ArriveLocked() {
     if (t_inFlight.clock == this) {
         t_inFlight.clock = nullptr;
-        --inFlight_;
+        --in_flight_;
         cv_.notify_all();
     }
 }
 
 void FakeClock::DepartLocked() {
     t_inFlight.clock = this;
-    ++inFlight_;
+    ++in_flight_;
 }
 
 class FakeSignal : public kestrix::ISignal {
@@ -145,12 +145,12 @@ private:
 };
 
 void FakeClock::DispatchOnce(std::function<void()> handler) {
-    std::lock_guard<std::mutex> lock(dispatchM_);
+    std::lock_guard<std::mutex> lock(dispatch_m_);
     dispatch_ = std::move(handler);
 }
 
 std::function<void()> FakeClock::TakeDispatch() {
-    std::lock_guard<std::mutex> lock(dispatchM_);
+    std::lock_guard<std::mutex> lock(dispatch_m_);
     return std::exchange(dispatch_, nullptr);
 }
 
@@ -182,7 +182,7 @@ bool FakeClock::Advance(uint32_t ms) {
     std::unique_lock<std::mutex> lock(m_);
     MoveLocked(ms);
     return cv_.wait_for(lock, std::chrono::seconds(10), [&] {
-        return inFlight_ == 0 && (deadlines_.empty() || *deadlines_.begin() > now_);
+        return in_flight_ == 0 && (deadlines_.empty() || *deadlines_.begin() > now_);
     });
 }
 
@@ -198,7 +198,7 @@ bool FakeClock::WaitForTimedWaiters(size_t n) {
     return cv_.wait_for(lock, std::chrono::seconds(10), [&] {
         size_t timed = 0;
         for (uint64_t d : deadlines_) timed += d != UINT64_MAX;
-        return timed == n && inFlight_ == 0;
+        return timed == n && in_flight_ == 0;
     });
 }
 
@@ -269,7 +269,7 @@ bool FakeControlObject::LookupStatusUpdate(int32_t* dispid) {
     std::lock_guard<std::mutex> lock(m_);
     ++lookups_;
     cv_.notify_all();
-    if (failLookup_) return false;
+    if (fail_lookup_) return false;
     *dispid = kDispid;
     return true;
 }
@@ -278,9 +278,9 @@ void FakeControlObject::InvokeStatusUpdate(int32_t dispid, int32_t status) {
     uint32_t slow;
     {
         std::lock_guard<std::mutex> lock(m_);
-        if (dispid != kDispid) ++badDispids_;
+        if (dispid != kDispid) ++bad_dispids_;
         statuses_.push_back(status);
-        slow = slowMs_;
+        slow = slow_ms_;
         cv_.notify_all();
     }
     if (onInvoke) onInvoke(status);
@@ -289,17 +289,17 @@ void FakeControlObject::InvokeStatusUpdate(int32_t dispid, int32_t status) {
 
 void FakeControlObject::FailLookup(bool fail) {
     std::lock_guard<std::mutex> lock(m_);
-    failLookup_ = fail;
+    fail_lookup_ = fail;
 }
 
 void FakeControlObject::SetSlowMs(uint32_t ms) {
     std::lock_guard<std::mutex> lock(m_);
-    slowMs_ = ms;
+    slow_ms_ = ms;
 }
 
 std::vector<int32_t> FakeControlObject::Statuses() {
     std::lock_guard<std::mutex> lock(m_);
-    return badDispids_ ? std::vector<int32_t>{-999} : statuses_;
+    return bad_dispids_ ? std::vector<int32_t>{-999} : statuses_;
 }
 
 int FakeControlObject::Lookups() {

@@ -39,7 +39,7 @@ public:
     void Remove(const std::u16string& path, const std::u16string& name);
 
     size_t OpenKeys() const { return open_.size(); }
-    int BadCloses() const { return badCloses_; }
+    int BadCloses() const { return bad_closes_; }
     std::vector<std::u16string> OpenedPaths() const { return opened_; }
 
     Key OpenKey(const char16_t* path) override;
@@ -56,7 +56,7 @@ private:
     std::map<Key, std::u16string> open_;
     std::vector<std::u16string> opened_;
     Key next_ = 100;
-    int badCloses_ = 0;
+    int bad_closes_ = 0;
 };
 
 // Fake time. Sleep advances it at once (and the bench's manual clock with
@@ -101,8 +101,8 @@ private:
     uint64_t now_ = 0;
     uint64_t slept_ = 0;
     std::multiset<uint64_t> deadlines_;
-    int inFlight_ = 0;
-    std::mutex dispatchM_;
+    int in_flight_ = 0;
+    std::mutex dispatch_m_;
     std::function<void()> dispatch_;
 };
 
@@ -144,9 +144,9 @@ private:
     std::condition_variable cv_;
     std::vector<int32_t> statuses_;
     int lookups_ = 0;
-    bool failLookup_ = false;
-    uint32_t slowMs_ = 0;
-    int badDispids_ = 0;
+    bool fail_lookup_ = false;
+    uint32_t slow_ms_ = 0;
+    int bad_dispids_ = 0;
 };
 
 // Answers message boxes from a script (Yes when the script is empty: false)
