@@ -88,8 +88,7 @@ public:
     // max(0, beepDuration) ms; a frequency the beeper cannot make (outside
     // 37..32767 Hz) gives a silent pause of that length instead.
     int32_t OpenDrawer();
-    int32_t WaitForDrawerClose(int32_t beepTimeout, int32_t beepFrequency, int32_t beepDuration,
-                               int32_t beepDelay);
+    int32_t WaitForDrawerClose(int32_t beepTimeout, int32_t beepFrequency, int32_t beepDuration, int32_t beepDelay);
 
     // Sensor waits: `ms` / 100 readings, one every 100 ms, the first 100 ms
     // after the call; none when `ms` is below 100, negative values included.
@@ -123,7 +122,10 @@ public:
     bool OnMonitorThread() const { return monitor_.get_id() == std::this_thread::get_id(); }
 
 private:
-    int32_t Store(int32_t rc) { result_code_ = rc; return rc; }
+    int32_t Store(int32_t rc) {
+        result_code_ = rc;
+        return rc;
+    }
     bool ReadConfiguration(const char16_t* deviceName);
     bool ChooseVariant();
     bool HardwareReady() const { return current_ != nullptr && ready_; }

@@ -17,9 +17,7 @@ bool CCashDrawer_SOCore::CheckHealth(int32_t level, int32_t* rc) {
         health_state_ = 1;
         result = opos::kSuccess;
         break;
-    case opos::kHealthExternal:
-        result = ExternalCheck(closings);
-        break;
+    case opos::kHealthExternal: result = ExternalCheck(closings); break;
     case opos::kHealthInteractive:
         if (!platform_.op->AskYesNo(kCaption, kAskText)) {
             if (rc) *rc = result_code_;  // a defined value; ResultCode stays as it was

@@ -93,8 +93,9 @@ void CCashDrawer_SOCore::StopMonitor() {
 }
 
 bool CCashDrawer_SOCore::LetGoMonitorRunning() {
-    let_go_.erase(std::remove_if(let_go_.begin(), let_go_.end(), [](const std::shared_ptr<ISignal>& s) { return s->Wait(0); }),
-                 let_go_.end());
+    let_go_.erase(
+        std::remove_if(let_go_.begin(), let_go_.end(), [](const std::shared_ptr<ISignal>& s) { return s->Wait(0); }),
+        let_go_.end());
     return !let_go_.empty();
 }
 
@@ -130,8 +131,8 @@ int32_t CCashDrawer_SOCore::StatusThreadProc(ISignal& stop, std::atomic<int32_t>
         if (current == previous) continue;
         int32_t dispid = 0;
         if (!control->LookupStatusUpdate(&dispid)) return -1;
-        const int32_t status = current == open_status_phase_.load(std::memory_order_relaxed) ? opos::kDrawerOpen
-                                                                                           : opos::kDrawerClosed;
+        const int32_t status =
+            current == open_status_phase_.load(std::memory_order_relaxed) ? opos::kDrawerOpen : opos::kDrawerClosed;
         if (freeze_events_.load(std::memory_order_relaxed) == 0) {
             inEvent.store(1);
             control->InvokeStatusUpdate(dispid, status);

@@ -23,8 +23,7 @@ double Now() {
 // Five rounds of `n` calls; prints the median round and a "BENCH|" line for
 // scripts/bench.sh with the figure `reference` stands for. Returns the median.
 template <typename F>
-double Measure(const char* key, const char* what, int n, F&& body, double reference = 0,
-               const char* basis = "") {
+double Measure(const char* key, const char* what, int n, F&& body, double reference = 0, const char* basis = "") {
     body();  // warm up
     double rounds[5];
     for (double& r : rounds) {
@@ -78,11 +77,13 @@ int main() {
         so->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &result, nullptr, nullptr);
     };
     const double slowest = Measure("prop_by_name", "GetIDsOfNames + Invoke (late-bound, by name)", 200000, by_name);
-    Measure("prop_vtable", "GetPropertyNumber(8) through the vtable", 2000000,
-            [&] { so->GetPropertyNumber(8, &value); }, slowest, "late-bound call by name");
-    Measure("prop_invoke", "GetPropertyNumber(8) through IDispatch::Invoke", 200000, [&] {
-        so->Invoke(1, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &result, nullptr, nullptr);
-    }, slowest, "late-bound call by name");
+    Measure(
+        "prop_vtable", "GetPropertyNumber(8) through the vtable", 2000000, [&] { so->GetPropertyNumber(8, &value); },
+        slowest, "late-bound call by name");
+    Measure(
+        "prop_invoke", "GetPropertyNumber(8) through IDispatch::Invoke", 200000,
+        [&] { so->Invoke(1, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &result, nullptr, nullptr); },
+        slowest, "late-bound call by name");
     if (result.vt != VT_I4 || result.lVal != 1005019 || value != 1005019) std::printf("unexpected result\n");
 
     Measure("create_release", "CreateInstance + Release of a service object", 20000, [&] {

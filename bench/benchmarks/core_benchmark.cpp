@@ -94,8 +94,8 @@ double worst(const std::vector<double>& v) { return v.empty() ? 0 : *std::max_el
 // One machine-readable line for scripts/bench.sh: key, label, median, worst,
 // unit, the figure of the fixed-wait design or slowest allowed path, and
 // what that figure is.
-void bench_line(const char* key, const char* label, const std::vector<double>& v, const char* unit,
-                double reference, const char* basis) {
+void bench_line(const char* key, const char* label, const std::vector<double>& v, const char* unit, double reference,
+                const char* basis) {
     std::printf("BENCH|%s|%s|%.4f|%.4f|%s|%.4f|%s\n", key, label, median(v), worst(v), unit, reference, basis);
 }
 
@@ -140,8 +140,10 @@ int main(int argc, char** argv) {
     core.SetPropertyNumber(3, 1);
     Sleep(kPeriod + 50);
 
-    std::printf("Kestrix core on the bench (profile 8, CheckStatusPeriod %d ms, PulseOnTime %d ms,\n"
-                "drawer shows open %d ms after the pulse began)\n\n", kPeriod, kPulse, 20 + 150);
+    std::printf(
+        "Kestrix core on the bench (profile 8, CheckStatusPeriod %d ms, PulseOnTime %d ms,\n"
+        "drawer shows open %d ms after the pulse began)\n\n",
+        kPeriod, kPulse, 20 + 150);
     std::vector<double> stop, pulse, wait, total;
     for (int i = 0; i < 5; ++i) {
         machine->close_drawer(0);
@@ -153,7 +155,10 @@ int main(int argc, char** argv) {
         uint64_t t1 = 0, t2 = 0;
         for (const auto& e : machine->trace()) {
             if (e.port == 0x0280 && e.direction == 'W') {
-                if (!t1) t1 = e.time_us; else t2 = e.time_us;
+                if (!t1)
+                    t1 = e.time_us;
+                else
+                    t2 = e.time_us;
             }
         }
         if (rc != 0 || !t1 || !t2) {
@@ -201,12 +206,15 @@ int main(int argc, char** argv) {
         Sleep(kPeriod + 50 + 41 * i);
         const int before = control.count.load();
         const uint64_t t0 = winio_sim::monotonic_us();
-        if (i % 2 == 0) machine->open_by_hand(0); else machine->close_drawer(0);
+        if (i % 2 == 0)
+            machine->open_by_hand(0);
+        else
+            machine->close_drawer(0);
         while (control.count.load() == before && winio_sim::monotonic_us() - t0 < 3000000) Sleep(1);
         latency.push_back((control.last_us.load() - t0) / 1000.0);
     }
-    std::printf("Sensor change to event (6 changes) median %.1f ms, max %.1f ms  (period %d ms)\n\n",
-                median(latency), *std::max_element(latency.begin(), latency.end()), kPeriod);
+    std::printf("Sensor change to event (6 changes) median %.1f ms, max %.1f ms  (period %d ms)\n\n", median(latency),
+                *std::max_element(latency.begin(), latency.end()), kPeriod);
     bench_line("core_event_latency", "sensor change to event call (core)", latency, "ms", kPeriod,
                "one CheckStatusPeriod, the slowest allowed sampling");
 
@@ -221,8 +229,10 @@ int main(int argc, char** argv) {
         bench_line("idle_cpu", "idle CPU of an open device", {idle_ms * 100.0 / idle_total_ms}, "% core", 100.0,
                    "a monitor that spins (CheckStatusPeriod 0 before its floor)");
         // For the table's header: how the figure was taken and what it resolves.
-        std::printf("BENCH|note|Idle CPU of an open device|one %lu s run; the process's CPU time moves in "
-                    "ticks of %.0f ms, so the figure resolves %.4f %% of a core\n", idle_s, tick_ms, resolution);
+        std::printf(
+            "BENCH|note|Idle CPU of an open device|one %lu s run; the process's CPU time moves in "
+            "ticks of %.0f ms, so the figure resolves %.4f %% of a core\n",
+            idle_s, tick_ms, resolution);
     }
 
     core.CloseService();

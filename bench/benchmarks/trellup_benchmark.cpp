@@ -42,8 +42,7 @@ void Pump() {
 // the figure `reference` stands for.
 void Report(const char* key, const char* what, std::vector<double> ms, double reference, const char* basis) {
     std::sort(ms.begin(), ms.end());
-    std::printf("%-44s median %9.3f ms   worst %9.3f ms   (%zu runs)\n", what, ms[ms.size() / 2], ms.back(),
-                ms.size());
+    std::printf("%-44s median %9.3f ms   worst %9.3f ms   (%zu runs)\n", what, ms[ms.size() / 2], ms.back(), ms.size());
     std::printf("BENCH|%s|%s|%.4f|%.4f|ms|%.4f|%s\n", key, what, ms[ms.size() / 2], ms.back(), reference, basis);
 }
 

@@ -61,7 +61,8 @@ double Command(trellup::cmd::win32::Win32CmdEnv& env, const std::vector<std::str
     const auto t0 = Clock::now();
     const int code = trellup::cmd::RunCommand(args, env, out, err);
     const double ms = Ms(Clock::now() - t0);
-    if (code != 0) std::printf("%s: exit %d: %s%s", args[0].c_str(), code, out.str().substr(0, 300).c_str(), err.str().c_str());
+    if (code != 0)
+        std::printf("%s: exit %d: %s%s", args[0].c_str(), code, out.str().substr(0, 300).c_str(), err.str().c_str());
     return ms;
 }
 

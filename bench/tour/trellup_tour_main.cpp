@@ -88,8 +88,9 @@ bool CreateDrawer(TourSession& s, std::wstring* name) {
         s.Shot("property-dialog");
         if (!s.Expect(s.PressAndWaitHidden(IDOK), "the dialog closes on Create")) return false;
     } else {
-        std::printf("   This Trellup.exe shows no property dialog: the entry is written by the store's record\n"
-                    "   writer instead, and Trellup.exe is started again to show it.\n");
+        std::printf(
+            "   This Trellup.exe shows no property dialog: the entry is written by the store's record\n"
+            "   writer instead, and Trellup.exe is started again to show it.\n");
         *name = L"NVCD1";
         if (!s.Expect(WriteDrawerRecord(*name), "the record writer writes NVCD1")) return false;
         s.app().Close();
@@ -126,7 +127,8 @@ bool DrawerSteps(TourSession& s) {
 
 bool LineDisplaySteps(TourSession& s) {
     s.Step("Line display: DisplayText");
-    if (!s.Expect(s.Select(L"LineDisplay", L"BenchDisplay"), "the tree selects LineDisplay\\BenchDisplay")) return false;
+    if (!s.Expect(s.Select(L"LineDisplay", L"BenchDisplay"), "the tree selects LineDisplay\\BenchDisplay"))
+        return false;
     if (!s.OpenClaimEnable()) return false;
     s.app().SetText(IDC_txtDisplayText, L"Hello from Trellup");
     s.app().Click(IDC_cmdDisplayText);
@@ -142,9 +144,9 @@ bool MsrSteps(TourSession& s) {
     s.app().Click(IDC_cmdEnentEnabled);
     if (!s.Expect(s.WaitText(IDC_lblDataEventEnabled, L"True"), "DataEventEnabled True")) return false;
     const std::wstring t1 = L"B4111111111111111^DEMO/CARD^3012", t2 = L"4111111111111111=3012", t3 = L"0123456789";
-    if (!s.Expect(s.RunTool(kOposSim, L"--name " + BenchName(L"OPOS_SIM") + L" swipe " + t1 + L" " + t2 + L" " + t3) ==
-                      0,
-                  "opos-sim swipe"))
+    if (!s.Expect(
+            s.RunTool(kOposSim, L"--name " + BenchName(L"OPOS_SIM") + L" swipe " + t1 + L" " + t2 + L" " + t3) == 0,
+            "opos-sim swipe"))
         return false;
     wchar_t line[64] = {};
     swprintf(line, 64, L"Data Event : [%X]", static_cast<unsigned>(t1.size() | t2.size() << 8 | t3.size() << 16));

@@ -11,15 +11,15 @@
 // The OPOS area: one key per device class, one key per device below it.
 #define KX_ENTRY_OPOS_ROOT "SOFTWARE\\OLEforRetail\\ServiceOPOS"
 
-#define KX_ENTRY_NAME(id, text)                    \
-    namespace narrow {                             \
-    inline constexpr char id[] = text;             \
-    }                                              \
-    namespace wide {                               \
-    inline constexpr wchar_t id[] = L"" text;      \
-    }                                              \
-    namespace utf16 {                              \
-    inline constexpr char16_t id[] = u"" text;     \
+#define KX_ENTRY_NAME(id, text)                \
+    namespace narrow {                         \
+    inline constexpr char id[] = text;         \
+    }                                          \
+    namespace wide {                           \
+    inline constexpr wchar_t id[] = L"" text;  \
+    }                                          \
+    namespace utf16 {                          \
+    inline constexpr char16_t id[] = u"" text; \
     }
 
 namespace common::entry {

@@ -249,8 +249,8 @@ STDMETHODIMP CCashDrawer_SO::OpenDrawer(LONG* pRC) {
     });
 }
 
-STDMETHODIMP CCashDrawer_SO::WaitForDrawerClose(LONG BeepTimeout, LONG BeepFrequency, LONG BeepDuration,
-                                                LONG BeepDelay, LONG* pRC) {
+STDMETHODIMP CCashDrawer_SO::WaitForDrawerClose(LONG BeepTimeout, LONG BeepFrequency, LONG BeepDuration, LONG BeepDelay,
+                                                LONG* pRC) {
     if (pRC == nullptr) return E_POINTER;
     return Boundary([&] {
         *pRC = core_->WaitForDrawerClose(BeepTimeout, BeepFrequency, BeepDuration, BeepDelay);

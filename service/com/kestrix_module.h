@@ -60,7 +60,7 @@ private:
     bool per_user_ = false;
     IClassFactory* class_object_ = nullptr;  // one reference held by the module
     ITypeInfo* type_info_ = nullptr;         // one reference held by the module
-    IGlobalInterfaceTable* git_ = nullptr;  // one reference held by the module
+    IGlobalInterfaceTable* git_ = nullptr;   // one reference held by the module
 };
 
 CKestrixModule& Module();

@@ -14,7 +14,10 @@ namespace kestrix {
 class CCashdrawerControl {
 public:
     // Binds the port library in `directory` and starts its driver.
-    virtual bool Initialize(const char16_t* directory) { (void)directory; return false; }
+    virtual bool Initialize(const char16_t* directory) {
+        (void)directory;
+        return false;
+    }
     // One-time chip set-up after a successful Initialize.
     virtual void Prepare() {}
     // Drives the solenoid for `ms` milliseconds under the port lock.

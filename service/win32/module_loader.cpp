@@ -10,9 +10,7 @@ using common::win32::UniqueModule;
 class Module final : public ILibrary {
 public:
     explicit Module(HMODULE h) : module_(h) {}
-    void* Symbol(const char* name) override {
-        return reinterpret_cast<void*>(GetProcAddress(module_.get(), name));
-    }
+    void* Symbol(const char* name) override { return reinterpret_cast<void*>(GetProcAddress(module_.get(), name)); }
 
 private:
     UniqueModule module_;

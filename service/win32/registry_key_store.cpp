@@ -11,8 +11,8 @@ IKeyStore::Key RegistryKeyStore::OpenKey(const char16_t* path) {
 bool RegistryKeyStore::QueryValue(Key key, const char16_t* name, uint32_t* type, void* buffer, uint32_t* size) {
     DWORD t = REG_NONE;
     DWORD n = *size;
-    const LONG rc = RegQueryValueExW(reinterpret_cast<HKEY>(key), wide(name), nullptr, &t,
-                                     static_cast<BYTE*>(buffer), &n);
+    const LONG rc =
+        RegQueryValueExW(reinterpret_cast<HKEY>(key), wide(name), nullptr, &t, static_cast<BYTE*>(buffer), &n);
     if (rc != ERROR_SUCCESS) return false;
     *type = t;
     *size = n;

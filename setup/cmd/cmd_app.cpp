@@ -19,8 +19,9 @@ int RunCommand(const std::vector<std::string>& args, ICmdEnv& env, std::ostream&
         "2 bad usage or unreadable file, 3 no rights to write HKLM.");
 
     bool json = false;
-    auto* list = app.add_subcommand("list", "Lists every OPOS class and device entry: class, name, the service "
-                                            "object's ProgID; for cash drawers the values of the record.");
+    auto* list = app.add_subcommand("list",
+                                    "Lists every OPOS class and device entry: class, name, the service "
+                                    "object's ProgID; for cash drawers the values of the record.");
     list->add_flag("--json", json, "Write JSON instead of plain text");
 
     std::string export_file;
@@ -46,7 +47,8 @@ int RunCommand(const std::vector<std::string>& args, ICmdEnv& env, std::ostream&
     auto* names = chk->add_option("NAME", check_args.names, "Devices to check");
     auto* all = chk->add_flag("--all", check_args.all, "Check every cash drawer device");
     names->excludes(all);
-    chk->add_flag("--fire", check_args.fire, "CheckHealth(2): fires the drawer (default CheckHealth(1): it stays shut)");
+    chk->add_flag("--fire", check_args.fire,
+                  "CheckHealth(2): fires the drawer (default CheckHealth(1): it stays shut)");
     chk->add_flag("--json", json, "Write one JSON object a line");
 
     // CLI11 takes a vector of arguments last first.

@@ -29,7 +29,7 @@ public:
 };
 
 Json RecordJson(const CashDrawerDevice& d, const ITextCodec& c) {
-    return Json{{"ClassName", c.ToUtf8(d.ClassName)},   {"SOProgID", c.ToUtf8(d.SOProgID)},
+    return Json{{"ClassName", c.ToUtf8(d.ClassName)},     {"SOProgID", c.ToUtf8(d.SOProgID)},
                 {"Description", c.ToUtf8(d.Description)}, {"DeviceName", c.ToUtf8(d.DeviceName)},
                 {"DeviceDesc", c.ToUtf8(d.DeviceDesc)},   {"Master", c.ToUtf8(d.Master)},
                 {"MasterValue", d.MasterValue},           {"CheckStatusPeriod", d.CheckStatusPeriod},
@@ -126,7 +126,8 @@ int ExportCommand(ICmdEnv& env, const Output& o, const std::string& file, const 
         std::vector<std::string> skipped;
         const int32_t rc = ReadDeviceEntry(p, name, false, &e, &skipped);
         if (rc != kRegSuccess) {
-            o.err << "export: " << c.ToUtf8(name) << ": cannot be read (registry error " << rc << "); nothing written\n";
+            o.err << "export: " << c.ToUtf8(name) << ": cannot be read (registry error " << rc
+                  << "); nothing written\n";
             return kExitRefused;
         }
         for (const std::string& s : skipped) {
@@ -150,17 +151,17 @@ int ImportCommand(ICmdEnv& env, const Output& o, const ImportArgs& a) {
     const ITextCodec& c = env.codec();
     std::string text;
     switch (env.ReadFile(a.file, kMaxFileBytes, &text)) {
-        case ICmdEnv::FileResult::Ok: break;
-        case ICmdEnv::FileResult::NotFound:
-            o.err << "import: " << a.file << ": no such file; nothing written\n";
-            return kExitUsage;
-        case ICmdEnv::FileResult::TooLarge:
-            o.err << "import: " << a.file << ": larger than " << kMaxFileBytes / (1024 * 1024)
-                  << " MiB, not a provisioning file; nothing written\n";
-            return kExitUsage;
-        case ICmdEnv::FileResult::Unreadable:
-            o.err << "import: " << a.file << ": cannot be read; nothing written\n";
-            return kExitUsage;
+    case ICmdEnv::FileResult::Ok: break;
+    case ICmdEnv::FileResult::NotFound:
+        o.err << "import: " << a.file << ": no such file; nothing written\n";
+        return kExitUsage;
+    case ICmdEnv::FileResult::TooLarge:
+        o.err << "import: " << a.file << ": larger than " << kMaxFileBytes / (1024 * 1024)
+              << " MiB, not a provisioning file; nothing written\n";
+        return kExitUsage;
+    case ICmdEnv::FileResult::Unreadable:
+        o.err << "import: " << a.file << ": cannot be read; nothing written\n";
+        return kExitUsage;
     }
     const ReadResult read = ReadProvisioning(text, c);
     if (!read.errors.empty()) {
@@ -234,7 +235,8 @@ int CheckCommand(ICmdEnv& env, const Output& o, const CheckArgs& a) {
     const int32_t level = a.fire ? kCheckExternal : kCheckInternal;
     int result = kExitOk;
     for (const std::string& name : names) {
-        const CheckLine line = CheckDrawer(*drawer, name, level, [&] { return env.NowMs(); }, [&] { env.Pump(); });
+        const CheckLine line = CheckDrawer(
+            *drawer, name, level, [&] { return env.NowMs(); }, [&] { env.Pump(); });
         if (!line.healthy) result = kExitRefused;
         if (o.json) {
             Json steps = Json::array();
@@ -250,12 +252,9 @@ int CheckCommand(ICmdEnv& env, const Output& o, const CheckArgs& a) {
                 step["text"] = s.text;
                 steps.push_back(std::move(step));
             }
-            o.out << Json{{"device", c.ToUtf8(line.device)},
-                          {"healthy", line.healthy},
-                          {"steps", std::move(steps)},
-                          {"check_health_text", c.ToUtf8(line.health_text)},
-                          {"drawer_opened", line.drawer_opened},
-                          {"ms", line.milliseconds}}
+            o.out << Json{{"device", c.ToUtf8(line.device)},     {"healthy", line.healthy},
+                          {"steps", std::move(steps)},           {"check_health_text", c.ToUtf8(line.health_text)},
+                          {"drawer_opened", line.drawer_opened}, {"ms", line.milliseconds}}
                          .dump()
                   << std::endl;
         } else {

@@ -75,7 +75,8 @@ int32_t ReadDeviceEntry(const StorePlatform& p, const std::string& name, bool wi
     entry->name = name;
     entry->values.clear();
     std::vector<RawValue> raw;
-    const int32_t rc = ReadRawValues(p, modRegistry::DeviceKeyPath(common::entry::narrow::kCashDrawerClass, name), &raw);
+    const int32_t rc =
+        ReadRawValues(p, modRegistry::DeviceKeyPath(common::entry::narrow::kCashDrawerClass, name), &raw);
     if (rc != kRegSuccess) return rc;
     for (const RawValue& v : raw) {
         if (!with_dll_path && SameIgnoringCase(v.name, common::entry::narrow::kDllPath)) continue;

@@ -70,8 +70,8 @@ CheckLine CheckDrawer(IOposControl& drawer, const std::string& device, int32_t l
     line.device = device;
     const int64_t start = now_ms();
     if (drawer.CreateResult() != kOk) {
-        line.steps.push_back({"create", drawer.CreateResult(), 0,
-                              "control object not created (" + Hex(drawer.CreateResult()) + ")"});
+        line.steps.push_back(
+            {"create", drawer.CreateResult(), 0, "control object not created (" + Hex(drawer.CreateResult()) + ")"});
         line.milliseconds = now_ms() - start;
         return line;
     }

@@ -114,7 +114,8 @@ bool Restore(const StorePlatform& p, const Work& w) {
     for (const RawValue& v : w.before) {
         const uint8_t none = 0;
         ok = r.SetValue(key, v.name.c_str(), v.type, v.data.empty() ? &none : v.data.data(),
-                        static_cast<uint32_t>(v.data.size())) == kRegSuccess && ok;
+                        static_cast<uint32_t>(v.data.size())) == kRegSuccess &&
+             ok;
     }
     r.CloseKey(key);
     return ok;
@@ -147,10 +148,10 @@ int32_t WriteEntry(const StorePlatform& writer, Work& w, bool* restored) {
 
 const char* OutcomeText(Outcome o) {
     switch (o) {
-        case Outcome::Created: return "created";
-        case Outcome::Updated: return "updated";
-        case Outcome::Unchanged: return "unchanged";
-        case Outcome::Refused: break;
+    case Outcome::Created: return "created";
+    case Outcome::Updated: return "updated";
+    case Outcome::Unchanged: return "unchanged";
+    case Outcome::Refused: break;
     }
     return "refused";
 }

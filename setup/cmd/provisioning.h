@@ -43,10 +43,10 @@ public:
 
 // One value of a device key, as the registry holds it (ANSI text).
 struct EntryValue {
-    std::string name;   // "" is the default value
+    std::string name;  // "" is the default value
     bool is_text = false;
-    std::string text;   // REG_SZ: the characters before the first NUL
-    int32_t number = 0; // REG_DWORD
+    std::string text;    // REG_SZ: the characters before the first NUL
+    int32_t number = 0;  // REG_DWORD
 
     bool operator==(const EntryValue& o) const;
 };
@@ -111,8 +111,7 @@ struct ExportInfo {
 
 // The file for `devices` (ANSI texts converted with `codec`), indented by
 // two spaces, with a final line end.
-std::string WriteProvisioning(const std::vector<DeviceEntry>& devices, const ExportInfo& info,
-                              const ITextCodec& codec);
+std::string WriteProvisioning(const std::vector<DeviceEntry>& devices, const ExportInfo& info, const ITextCodec& codec);
 
 // "Front: Timeout: ..." as the reports print a fault.
 std::string Describe(const FileError& e);

@@ -18,13 +18,13 @@ constexpr int64_t kMaxValue = std::numeric_limits<uint32_t>::max();
 
 std::string TypeName(const Json& j) {
     switch (j.type()) {
-        case Json::value_t::null: return "null";
-        case Json::value_t::boolean: return "a Boolean";
-        case Json::value_t::number_float: return "a fraction";
-        case Json::value_t::array: return "a list";
-        case Json::value_t::object: return "an object";
-        case Json::value_t::string: return "a text";
-        default: return "a number";
+    case Json::value_t::null: return "null";
+    case Json::value_t::boolean: return "a Boolean";
+    case Json::value_t::number_float: return "a fraction";
+    case Json::value_t::array: return "a list";
+    case Json::value_t::object: return "an object";
+    case Json::value_t::string: return "a text";
+    default: return "a number";
     }
 }
 

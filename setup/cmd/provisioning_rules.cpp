@@ -51,10 +51,8 @@ constexpr Rule kRecordRules[] = {
 // (0 would read every level as open, wider masks never match), the drive
 // phase 0 (active low) or 1 (active high; any other gives no pulse).
 constexpr Rule kPortRules[] = {
-    {"CD_Port", Kind::Number, true, 0, 0xFFFF},
-    {"CD_Fire", Kind::Number, true, 1, 0xFF},
-    {"CS_Port", Kind::Number, true, 0, 0xFFFF},
-    {"CS_Status", Kind::Number, true, 1, 0xFF},
+    {"CD_Port", Kind::Number, true, 0, 0xFFFF}, {"CD_Fire", Kind::Number, true, 1, 0xFF},
+    {"CS_Port", Kind::Number, true, 0, 0xFFFF}, {"CS_Status", Kind::Number, true, 1, 0xFF},
     {"CD_Phase", Kind::Number, true, 0, 1},
 };
 

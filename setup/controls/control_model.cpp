@@ -76,8 +76,7 @@ void TreeViewModel::Clear() {
     Notify(Prop::Items);
 }
 
-int TreeViewModel::Add(int parent, std::string key, std::string text, std::string tag, int image,
-                       int selected_image) {
+int TreeViewModel::Add(int parent, std::string key, std::string text, std::string tag, int image, int selected_image) {
     Node n;
     n.key = std::move(key);
     n.text = std::move(text);

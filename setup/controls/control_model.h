@@ -26,17 +26,17 @@ constexpr Colour kWindowBackground = 0x80000005;
 // What changed in a model. `index` of the notification names the item for
 // ItemAdded and the node for the tree's node changes, else -1.
 enum class Prop {
-    Caption,     // caption of a label, button, frame, check box; text of a text box or combo box
+    Caption,  // caption of a label, button, frame, check box; text of a text box or combo box
     Enabled,
     Visible,
     BackColor,
     ToolTip,
-    Value,       // check box state, option button state
-    Items,       // the whole item list was replaced or emptied
-    ItemAdded,   // one item appended (index)
-    ListIndex,   // selection of a list or combo box, selected node of a tree
-    Position,    // left/top of a frame
-    Expanded,    // a tree node was expanded (index)
+    Value,      // check box state, option button state
+    Items,      // the whole item list was replaced or emptied
+    ItemAdded,  // one item appended (index)
+    ListIndex,  // selection of a list or combo box, selected node of a tree
+    Position,   // left/top of a frame
+    Expanded,   // a tree node was expanded (index)
 };
 
 class ControlModel;
@@ -128,7 +128,8 @@ public:
 
 class TextBox : public ColouredModel {
 public:
-    explicit TextBox(const char* name, std::string text = {}) : ColouredModel(name, std::move(text), kWindowBackground) {}
+    explicit TextBox(const char* name, std::string text = {})
+        : ColouredModel(name, std::move(text), kWindowBackground) {}
     const std::string& Text() const { return Caption(); }
     void SetText(const std::string& text) { SetCaption(text); }
 };

@@ -91,14 +91,13 @@ public:
     virtual ~IProfile() = default;
     // GetPrivateProfileIntA: the key's value as a leading decimal number
     // (0 when it does not start with one), or `default_value` when missing.
-    virtual uint32_t GetInt(const char* section, const char* key, int32_t default_value,
-                            const char* path) = 0;
+    virtual uint32_t GetInt(const char* section, const char* key, int32_t default_value, const char* path) = 0;
     // GetPrivateProfileStringA: copies the value (or `default_value`) into
     // `buffer` of `size` bytes, cut to size - 1 characters, always
     // terminated when size > 0; returns the characters copied, terminator
     // not counted.
-    virtual uint32_t GetString(const char* section, const char* key, const char* default_value,
-                               char* buffer, uint32_t size, const char* path) = 0;
+    virtual uint32_t GetString(const char* section, const char* key, const char* default_value, char* buffer,
+                               uint32_t size, const char* path) = 0;
 };
 
 // The directory of the running program, without a trailing backslash

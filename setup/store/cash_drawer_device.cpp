@@ -10,9 +10,8 @@ int16_t gSettingMode = kSettingCreate;
 
 namespace {
 auto Fields(const CashDrawerDevice& d) {
-    return std::tie(d.ClassName, d.SOProgID, d.Description, d.DeviceName, d.DeviceDesc, d.Master,
-                    d.MasterValue, d.CheckStatusPeriod, d.ConnectorPinNo, d.OpenStatusPhase,
-                    d.PulseOnTime, d.Timeout);
+    return std::tie(d.ClassName, d.SOProgID, d.Description, d.DeviceName, d.DeviceDesc, d.Master, d.MasterValue,
+                    d.CheckStatusPeriod, d.ConnectorPinNo, d.OpenStatusPhase, d.PulseOnTime, d.Timeout);
 }
 }  // namespace
 

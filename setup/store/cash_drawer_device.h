@@ -10,12 +10,12 @@ namespace trellup {
 
 // One device entry; the twelve fields in the order of the entry's values.
 struct CashDrawerDevice {
-    std::string ClassName;     // device class key name; "CashDrawer" for dialog-written records
-    std::string SOProgID;      // the key's default value
+    std::string ClassName;  // device class key name; "CashDrawer" for dialog-written records
+    std::string SOProgID;   // the key's default value
     std::string Description;
-    std::string DeviceName;    // the device key's name
+    std::string DeviceName;  // the device key's name
     std::string DeviceDesc;
-    std::string Master;        // display name of the hardware model
+    std::string Master;  // display name of the hardware model
     int32_t MasterValue = 0;
     int32_t CheckStatusPeriod = 0;
     int32_t ConnectorPinNo = 0;

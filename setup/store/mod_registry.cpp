@@ -43,13 +43,13 @@ private:
     int32_t result_;
 };
 
-bool IsDeviceKey(const std::string& cls, const std::string& device) {
-    return IsKeyName(cls) && IsKeyName(device);
-}
+bool IsDeviceKey(const std::string& cls, const std::string& device) { return IsKeyName(cls) && IsKeyName(device); }
 
 std::string ClassKeyPath(const std::string& cls) { return std::string(kOposRoot) + "\\" + cls; }
 
-bool KeyExists(IRegistry& r, const std::string& path) { return HeldKey(r, path, HeldKey::kRead).result() == kRegSuccess; }
+bool KeyExists(IRegistry& r, const std::string& path) {
+    return HeldKey(r, path, HeldKey::kRead).result() == kRegSuccess;
+}
 
 // Bytes of a text value as read: the buffer holds 255 characters prefilled
 // with blanks and a terminator; the registry is told 255 bytes, so a text of
@@ -65,8 +65,8 @@ std::string TextFromValue(const char* buffer, uint32_t size) {
 }
 
 // QueryDeviceValue on a key already open.
-int32_t QueryOpenKey(IRegistry& r, IRegistry::Key key, const std::string& name, uint32_t wanted_type,
-                     std::string* text, int32_t* number) {
+int32_t QueryOpenKey(IRegistry& r, IRegistry::Key key, const std::string& name, uint32_t wanted_type, std::string* text,
+                     int32_t* number) {
     uint32_t type = kRegNone;
     if (wanted_type == kRegSz) {
         char buffer[kTextRoom + 1];
@@ -97,7 +97,8 @@ DeviceValue TextValue(const char* name, const std::string& text) {
 
 DeviceValue DwordValue(const char* name, int32_t number) {
     const uint32_t u = static_cast<uint32_t>(number);
-    return DeviceValue{name, kRegDword,
+    return DeviceValue{name,
+                       kRegDword,
                        {static_cast<uint8_t>(u), static_cast<uint8_t>(u >> 8), static_cast<uint8_t>(u >> 16),
                         static_cast<uint8_t>(u >> 24)}};
 }
@@ -159,9 +160,9 @@ const DeviceValue* Named(const std::vector<DeviceValue>& values, const std::stri
 struct Undo {
     bool key_existed = false;
     bool class_existed = false;
-    std::vector<DeviceValue> before;     // the target's values that the save may change, as they were
-    std::vector<std::string> written;    // names set so far
-    std::vector<std::string> removed;    // names deleted so far
+    std::vector<DeviceValue> before;   // the target's values that the save may change, as they were
+    std::vector<std::string> written;  // names set so far
+    std::vector<std::string> removed;  // names deleted so far
 };
 
 // Puts the target back as `undo` says it was; true when all of it worked.
@@ -171,7 +172,8 @@ bool PutBack(IRegistry& r, HeldKey& key, const std::string& cls, const std::stri
         bool ok = true;
         {
             HeldKey parent(r, ClassKeyPath(cls), HeldKey::kRead);
-            const int32_t rc = parent.result() == kRegSuccess ? r.DeleteKey(parent.key(), device.c_str()) : parent.result();
+            const int32_t rc =
+                parent.result() == kRegSuccess ? r.DeleteKey(parent.key(), device.c_str()) : parent.result();
             ok = rc == kRegSuccess || rc == kRegFileNotFound;
         }
         if (ok && !undo.class_existed) {
@@ -240,8 +242,7 @@ int32_t DeleteRegKey(const StorePlatform& p, const std::string& parent, const st
 }
 
 int32_t QueryDeviceValue(const StorePlatform& p, const std::string& cls, const std::string& device,
-                         const std::string& name, uint32_t wanted_type, std::string* text,
-                         int32_t* number) {
+                         const std::string& name, uint32_t wanted_type, std::string* text, int32_t* number) {
     if (wanted_type == kRegSz && text != nullptr) text->clear();
     if ((wanted_type != kRegSz && wanted_type != kRegDword) || !IsDeviceKey(cls, device)) {
         return kRegInvalidParameter;

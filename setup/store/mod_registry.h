@@ -67,8 +67,7 @@ int32_t DeleteRegKey(const StorePlatform& p, const std::string& parent, const st
 // or device name that is empty or holds a backslash, touches nothing and
 // gives kRegInvalidParameter (for kRegSz *text is then "").
 int32_t QueryDeviceValue(const StorePlatform& p, const std::string& cls, const std::string& device,
-                         const std::string& name, uint32_t wanted_type, std::string* text,
-                         int32_t* number);
+                         const std::string& name, uint32_t wanted_type, std::string* text, int32_t* number);
 
 // Writes REG_SZ: a non-empty text with its terminator, an empty one with no
 // data bytes. The device key (and its class key) is made when missing.

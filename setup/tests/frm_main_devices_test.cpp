@@ -19,11 +19,11 @@ TEST_F(FormTest, NewNameIsOneMoreThanTheLargestNvcdNumber) {
         {{"NVCD2", "nvcd7"}, "NVCD3"},           // the prefix's case matters
         {{"NVCD5A"}, "NVCD6"},
         {{"NVCDX"}, "NVCD1"},
-        {{"NVCD 7"}, "NVCD8"},                   // blanks skipped
-        {{"NVCD2.5"}, "NVCD3"},                  // 2.5 is 2, halves to even
-        {{"NVCD3.5"}, "NVCD5"},                  // 3.5 is 4
+        {{"NVCD 7"}, "NVCD8"},   // blanks skipped
+        {{"NVCD2.5"}, "NVCD3"},  // 2.5 is 2, halves to even
+        {{"NVCD3.5"}, "NVCD5"},  // 3.5 is 4
         {{"NVCD-5"}, "NVCD1"},
-        {{"NVCD1", "MSR\\NVCD9"}, "NVCD2"},      // only class CashDrawer counts
+        {{"NVCD1", "MSR\\NVCD9"}, "NVCD2"},  // only class CashDrawer counts
         {{"NVCD32766"}, "NVCD32767"},
         {{"NVCD2", "nvcd3", "Nvcd4"}, "NVCD5"},  // names taken in another case are passed over
         {{"NVCD32766", "nvcd32767"}, "NVCD1"},
@@ -51,7 +51,8 @@ TEST_F(FormTest, NewNameIsOneMoreThanTheLargestNvcdNumber) {
         f.AddNewDevice();
         EXPECT_EQ(gEditDevice.DeviceName, c.proposed);
         EXPECT_EQ(shown, c.proposed);
-        for (const auto& d : devices) modRegistry::DeleteRegKey(platform(), std::string(kOposRoot) + "\\" + d.first, d.second);
+        for (const auto& d : devices)
+            modRegistry::DeleteRegKey(platform(), std::string(kOposRoot) + "\\" + d.first, d.second);
     }
 }
 
@@ -135,8 +136,9 @@ TEST_F(FormTest, DeleteAsksAndActsOnlyOnYes) {
 
         ASSERT_EQ(shell.boxes.size(), c.fails ? 2u : 1u);
         EXPECT_EQ(shell.boxes[0].caption, std::string("Delete ") + c.cls + " Device");
-        EXPECT_EQ(shell.boxes[0].text, std::string("Are you sure you want to delete all setting information about\n\r") +
-                                           c.cls + "\\" + c.device);
+        EXPECT_EQ(
+            shell.boxes[0].text,
+            std::string("Are you sure you want to delete all setting information about\n\r") + c.cls + "\\" + c.device);
         EXPECT_EQ(shell.boxes[0].style, mb::kYesNo | mb::kIconInformation | mb::kDefaultButton2);
         const bool yes = c.answer == mb::kIdYes;
         const bool deleted = yes && !c.fails;

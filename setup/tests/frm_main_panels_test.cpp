@@ -56,31 +56,48 @@ TEST_F(PanelTest, CapabilityReportsLeaveOutValuesWithoutText) {
         const char* text;
     };
     const Case cases[] = {
-        {"CashDrawer", &frmMain::cmdCashDrawerCap_Click,
+        {"CashDrawer",
+         &frmMain::cmdCashDrawerCap_Click,
          {{"CapStatus", B(true)}, {"CapStatisticsReporting", B(true)}, {"CapPowerReporting", L(1)}},
          "Cash Drawer Capability",
          "\n\nCapStatus\t\t\t: True\n\nCapStatusMultiDrawerDetect\t: False\n\nCapStatisticsReporting\t: True"
          "\n\nCapPowerReporting\t\t: Standard\t\t"},
-        {"CashDrawer", &frmMain::cmdCashDrawerCap_Click, {{"CapStatusMultiDrawerDetect", B(true)}, {"CapPowerReporting", L(7)}},
+        {"CashDrawer",
+         &frmMain::cmdCashDrawerCap_Click,
+         {{"CapStatusMultiDrawerDetect", B(true)}, {"CapPowerReporting", L(7)}},
          "Cash Drawer Capability",
          "\n\nCapStatus\t\t\t: False\n\nCapStatusMultiDrawerDetect\t: True\n\nCapStatisticsReporting\t: False"
          "\n\nCapPowerReporting\t\t: \t\t"},
-        {"LineDisplay", &frmMain::cmdLineDisplayCap_Click,
-         {{"CapBrightness", B(true)}, {"CapBlink", L(1)}, {"CapBlinkRate", B(true)}, {"BlinkRate", L(500)},
-          {"CapCharacterSet", L(998)}, {"CapCursorType", L(2)}, {"CapReverse", L(1)}},
+        {"LineDisplay",
+         &frmMain::cmdLineDisplayCap_Click,
+         {{"CapBrightness", B(true)},
+          {"CapBlink", L(1)},
+          {"CapBlinkRate", B(true)},
+          {"BlinkRate", L(500)},
+          {"CapCharacterSet", L(998)},
+          {"CapCursorType", L(2)},
+          {"CapReverse", L(1)}},
          "Line Display Capability",
          "\n\nCapBrightness\t: True\n\nCapBlink\t\t: Blink All\n\nCapBlinkRate\t: True\nBlinkRate \t: 500ms\n\n"
          "CapCharacterSet\t: ASCII\n\nCapCursorType\t: Block\n\nCapReverse\t: Reverse All\t\t"},
-        {"LineDisplay", &frmMain::cmdLineDisplayCap_Click,  // 6 is a combination of cursor types
-         {{"CapBlink", L(3)}, {"BlinkRate", L(-5)}, {"CapCharacterSet", L(10)}, {"CapCursorType", L(6)},
+        {"LineDisplay",
+         &frmMain::cmdLineDisplayCap_Click,  // 6 is a combination of cursor types
+         {{"CapBlink", L(3)},
+          {"BlinkRate", L(-5)},
+          {"CapCharacterSet", L(10)},
+          {"CapCursorType", L(6)},
           {"CapReverse", L(9)}},
          "Line Display Capability",
          "\n\nCapBrightness\t: False\n\nCapBlinkRate\t: False\nBlinkRate \t: -5ms\n\nCapCharacterSet\t: Kana\n\n"},
-        {"MSR", &frmMain::cmdMSRCap_Click, {{"CapISO", B(true)}, {"CapTransmitSentinels", B(true)}},
+        {"MSR",
+         &frmMain::cmdMSRCap_Click,
+         {{"CapISO", B(true)}, {"CapTransmitSentinels", B(true)}},
          "MSR Capability",
          "\n\nCapISO\t\t: True\n\nCapJISOne\t: False\n\nCapJISTwo\t: False\n\nCapTransmitSentinels: True"
          "\n\nCapPowerReporting\t: None\t"},
-        {"MSR", &frmMain::cmdMSRCap_Click, {{"CapJISOne", B(true)}, {"CapJISTwo", B(true)}, {"CapPowerReporting", L(2)}},
+        {"MSR",
+         &frmMain::cmdMSRCap_Click,
+         {{"CapJISOne", B(true)}, {"CapJISTwo", B(true)}, {"CapPowerReporting", L(2)}},
          "MSR Capability",
          "\n\nCapISO\t\t: False\n\nCapJISOne\t: True\n\nCapJISTwo\t: True\n\nCapTransmitSentinels: False"
          "\n\nCapPowerReporting\t: Advanced\t"},
@@ -142,7 +159,8 @@ TEST_F(PanelTest, CheckHealthReportsEveryStep) {
          "Check Health  : Device failure  (111)\nClose Device   : Success  (0)"},
         {"Menu_Check_Health_Interactive", "MSR", '3', 109, 101, 101, 101, 101, "MSR CheckHealth Interactive",
          "Open Device   : Device not exist  (109)\nClaim Device  : Device closed  (101)\n"
-         "Enable Device : Device closed  (101)\nCheck Health  : Device closed  (101)\nClose Device   : Device closed  (101)"},
+         "Enable Device : Device closed  (101)\nCheck Health  : Device closed  (101)\nClose Device   : Device closed  "
+         "(101)"},
     };
     frmMain& f = Select("CashDrawer");
     f.cmdOpen_Click();  // the check meets an object opened from the life-cycle buttons
@@ -173,7 +191,8 @@ TEST_F(PanelTest, CheckHealthOfAnUnknownClassBeforeAnySelectionOnlyTellsWhy) {
     Menu("Scale", "Menu_Check_Health_Internal");
     EXPECT_EQ(Box(mb::kOk | mb::kIconStop, "Scale CheckHealth Internal"),
               "No control object serves the class \"Scale\".");
-    EXPECT_THAT(factory.journal, ElementsAre("Create CashDrawer", "Create LineDisplay", "Create POSPrinter", "Create MSR"));
+    EXPECT_THAT(factory.journal,
+                ElementsAre("Create CashDrawer", "Create LineDisplay", "Create POSPrinter", "Create MSR"));
     Click("MSR1", "MSR");  // from now on the MSR object serves
     const size_t mark = factory.journal.size();
     Menu("Scale", "Menu_Check_Health_External");
@@ -194,7 +213,8 @@ TEST_F(PanelTest, LineDisplayCommandsSendTheBoxes) {
     };
     const char* kNotSent = "\nScrollText was not sent.";
     const Case cases[] = {
-        {"Hello", 3, 0, "1", &frmMain::cmdDisplayText_Click, "Call DisplayText(Hello,3)", "DisplayText : [106] Illegal"},
+        {"Hello", 3, 0, "1", &frmMain::cmdDisplayText_Click, "Call DisplayText(Hello,3)",
+         "DisplayText : [106] Illegal"},
         {"Hi", -1, 0, "1", &frmMain::cmdDisplayText_Click, "Call DisplayText(Hi,-1)", "DisplayText : [106] Illegal"},
         {"", 0, 0, "1", &frmMain::cmdDisplayText_Click, nullptr, nullptr},
         {"", 0, 0, "1", &frmMain::cmdClearText_Click, "Call ClearText()", "ClearText : [101] Device closed"},
@@ -266,7 +286,8 @@ TEST_F(PanelTest, NumberBoxesTakeTheLeadingNumberOnEnter) {
         EXPECT_EQ(Count(calls, "LineDisplay.Get DeviceRows"), c.put != nullptr ? 1u : 0u) << c.typed;
         if (c.refused != nullptr) {
             EXPECT_EQ(Box(mb::kOk | mb::kIconStop, "Trellup"),
-                      c.refused + std::string(kRange) + (c.box == &frmMain::txtBlinkRate ? "\nBlinkRate was not written." : ""));
+                      c.refused + std::string(kRange) +
+                          (c.box == &frmMain::txtBlinkRate ? "\nBlinkRate was not written." : ""));
         }
     }
     EXPECT_TRUE(shell.boxes.empty());
@@ -278,9 +299,9 @@ TEST_F(PanelTest, NumberBoxesTakeTheLeadingNumberOnEnter) {
 TEST_F(PanelTest, LineDisplayRefreshAppliesTheBoxRuleAndMarqueeTips) {
     frmMain& f = Select("LineDisplay");
     auto& co = Co("LineDisplay");
-    co.properties = {{"DeviceRows", L(2)},    {"DeviceColumns", L(20)}, {"CursorRow", L(1)},
-                     {"DeviceBrightness", L(100)}, {"CursorType", L(2)}, {"CursorUpdate", B(true)},
-                     {"CharacterSet", L(998)}, {"BlinkRate", L(500)}, {"MarqueeFormat", L(1)}};
+    co.properties = {{"DeviceRows", L(2)},         {"DeviceColumns", L(20)}, {"CursorRow", L(1)},
+                     {"DeviceBrightness", L(100)}, {"CursorType", L(2)},     {"CursorUpdate", B(true)},
+                     {"CharacterSet", L(998)},     {"BlinkRate", L(500)},    {"MarqueeFormat", L(1)}};
     const struct {
         TextBox* box;
         const char* typed;
@@ -294,12 +315,12 @@ TEST_F(PanelTest, LineDisplayRefreshAppliesTheBoxRuleAndMarqueeTips) {
     const size_t mark = factory.journal.size();
     f.RefreshDeviceProperties("LineDisplay");
     const auto calls = JournalFrom(mark);
-    EXPECT_THAT(std::vector<std::string>(calls.begin(), calls.begin() + 11),
-                ElementsAre("LineDisplay.Get DeviceRows", "LineDisplay.Get DeviceColumns", "LineDisplay.Get CursorRow",
-                            "LineDisplay.Get DeviceBrightness", "LineDisplay.Get CursorColumn",
-                            "LineDisplay.Get CursorType", "LineDisplay.Get CursorUpdate",
-                            "LineDisplay.Get CharacterSet", "LineDisplay.Get BlinkRate",
-                            "LineDisplay.Get MarqueeType", "LineDisplay.Get MarqueeFormat"));
+    EXPECT_THAT(
+        std::vector<std::string>(calls.begin(), calls.begin() + 11),
+        ElementsAre("LineDisplay.Get DeviceRows", "LineDisplay.Get DeviceColumns", "LineDisplay.Get CursorRow",
+                    "LineDisplay.Get DeviceBrightness", "LineDisplay.Get CursorColumn", "LineDisplay.Get CursorType",
+                    "LineDisplay.Get CursorUpdate", "LineDisplay.Get CharacterSet", "LineDisplay.Get BlinkRate",
+                    "LineDisplay.Get MarqueeType", "LineDisplay.Get MarqueeFormat"));
     for (const auto& b : boxes) {
         EXPECT_EQ(b.box->Text(), b.shown) << b.typed;
         EXPECT_EQ(b.box->BackColor(), b.back) << b.typed;
@@ -307,10 +328,10 @@ TEST_F(PanelTest, LineDisplayRefreshAppliesTheBoxRuleAndMarqueeTips) {
     EXPECT_EQ(f.DeviceRows.Caption() + f.DeviceColumns.Caption() + f.CursorType.Caption() + f.CursorUpdate.Caption() +
                   f.CharacterSet.Caption() + f.MarqueeFormat.Caption(),
               "2202True9981");
-    const std::pair<int32_t, const char*> tips[] = {
-        {0, "Marquees disabled"},      {1, "Scroll the window up"},    {2, "Scroll the window down"},
-        {3, "Scroll the window left"}, {7, "Scroll the window left"},  {4, "Scroll the window right"},
-        {5, "Marquees init mode"},     {-1, "Marquees init mode"}};
+    const std::pair<int32_t, const char*> tips[] = {{0, "Marquees disabled"},      {1, "Scroll the window up"},
+                                                    {2, "Scroll the window down"}, {3, "Scroll the window left"},
+                                                    {7, "Scroll the window left"}, {4, "Scroll the window right"},
+                                                    {5, "Marquees init mode"},     {-1, "Marquees init mode"}};
     for (const auto& t : tips) {
         co.properties["MarqueeType"] = L(t.first);
         f.RefreshDeviceProperties("LineDisplay");
@@ -345,7 +366,9 @@ TEST_F(PanelTest, TrackBoxesFollowTracksToRead) {
         int32_t tracks;
         const char* boxes;
         const char* tip;
-    } values[] = {{5, "1010", "Track  1, 3"}, {16, "0000", "Track "}, {15, "1111", "Track  1, 2, 3, 4"},
+    } values[] = {{5, "1010", "Track  1, 3"},
+                  {16, "0000", "Track "},
+                  {15, "1111", "Track  1, 2, 3, 4"},
                   {3, "1100", "Track  1, 2"}};
     for (const auto& v : values) {
         Co("MSR").properties["TracksToRead"] = L(v.tracks);
@@ -385,8 +408,10 @@ TEST_F(PanelTest, TrackBoxesSetByTheRefreshDoNotClickAgain) {
 TEST_F(PanelTest, MsrEventsAndClearInputWriteTheirLines) {
     frmMain& f = Select("MSR");
     auto& msr = Co("MSR");
-    msr.properties = {{"Track1Data", OposValue::String("B4111")}, {"Track2Data", OposValue::String("4111=25")},
-                      {"Track3Data", OposValue::String("")}, {"ErrorReportType", L(1)}};
+    msr.properties = {{"Track1Data", OposValue::String("B4111")},
+                      {"Track2Data", OposValue::String("4111=25")},
+                      {"Track3Data", OposValue::String("")},
+                      {"ErrorReportType", L(1)}};
     f.Track4.SetCaption("four");
     for (const auto& d : std::vector<std::pair<int32_t, const char*>>{
              {3, "[3]"}, {255, "[FF]"}, {0x1a2b, "[1A2B]"}, {-1, "[FFFFFFFF]"}, {INT32_MIN, "[80000000]"}}) {
@@ -398,7 +423,8 @@ TEST_F(PanelTest, MsrEventsAndClearInputWriteTheirLines) {
 
     int32_t response = 12;
     f.OnErrorEvent(msr, 114, 204, 2, &response);
-    EXPECT_EQ(Box(mb::kOk, "Trellup"), "Error Report Type : [1]\nResult Code : [114]\nResult Code Extended=204]\nError Locus [2]");
+    EXPECT_EQ(Box(mb::kOk, "Trellup"),
+              "Error Report Type : [1]\nResult Code : [114]\nResult Code Extended=204]\nError Locus [2]");
     EXPECT_EQ(response, 12);
     f.OnStatusUpdateEvent(msr, 2001);
     EXPECT_EQ(Box(mb::kOk, "Trellup"), "Status Update : [2001]");
@@ -406,9 +432,11 @@ TEST_F(PanelTest, MsrEventsAndClearInputWriteTheirLines) {
     EXPECT_THAT(std::vector<std::string>(lines.end() - 2, lines.end()),
                 ElementsAre("Error Event", "Status Update Event : [2001]"));
 
-    for (const auto& c : std::vector<std::pair<int32_t, const char*>>{
-             {0, "ClearInput : [0] Success"}, {102, "ClearInput : [102] Claimed"},
-             {103, "ClearInput : [103] Not claimed"}, {101, ""}, {-1, ""}}) {
+    for (const auto& c : std::vector<std::pair<int32_t, const char*>>{{0, "ClearInput : [0] Success"},
+                                                                      {102, "ClearInput : [102] Claimed"},
+                                                                      {103, "ClearInput : [103] Not claimed"},
+                                                                      {101, ""},
+                                                                      {-1, ""}}) {
         f.Track1.SetCaption("data");
         msr.results["ClearInput"] = c.first;
         f.cmdClearInput_Click();

@@ -99,9 +99,9 @@ TEST_F(FormTest, RebuildReselectsEveryNodeOfTheRememberedTextInTreeOrder) {
 TEST_F(FormTest, NodeClickShowsTheEntryAndThePanelOfItsClass) {
     struct Case {
         const char* cls;
-        const char* header;   // nullptr: none
+        const char* header;     // nullptr: none
         Frame frmMain::*frame;  // nullptr: none shown
-        const char* device;   // expected m_Device class after the click
+        const char* device;     // expected m_Device class after the click
     };
     const Case cases[] = {
         {"CashDrawer", "Cash Drawer ========================", &frmMain::frameCashDrawer, "CashDrawer"},
@@ -185,7 +185,8 @@ TEST_F(FormTest, ClickingADeviceNoLongerInTheRegistryLogsItAndMakesNothing) {
         Click("Here", "CashDrawer");
         const std::string gone = modRegistry::DeviceKeyPath("CashDrawer", "Gone");
         if (c.deleted) {
-            ASSERT_EQ(modRegistry::DeleteRegKey(platform(), std::string(kOposRoot) + "\\CashDrawer", "Gone"), kRegSuccess);
+            ASSERT_EQ(modRegistry::DeleteRegKey(platform(), std::string(kOposRoot) + "\\CashDrawer", "Gone"),
+                      kRegSuccess);
         } else {
             registry.FailOpenOf(gone);
         }
@@ -238,10 +239,16 @@ TEST_F(FormTest, ContextMenuEntriesFollowTheRightClickedNode) {
         {"", "", "", "Menu_Class", {"Menu_Add_New_Device", "Menu_Class_Rescan"}},
         // Property follows the right-clicked device's service object, not
         // the device clicked last.
-        {"NVCD1", "M1", "MSR", "Menu_Device",
+        {"NVCD1",
+         "M1",
+         "MSR",
+         "Menu_Device",
          {"Menu_Check_Health_Internal", "Menu_Check_Health_External", "Menu_Check_Health_Interactive",
           "Menu_Delete_Device", "Menu_Device_Rescan"}},
-        {"M1", "NVCD1", "CashDrawer", "Menu_Device",
+        {"M1",
+         "NVCD1",
+         "CashDrawer",
+         "Menu_Device",
          {"Menu_Check_Health_Internal", "Menu_Check_Health_External", "Menu_Check_Health_Interactive",
           "Menu_Device_Property", "Menu_Delete_Device", "Menu_Device_Rescan"}},
     };
@@ -288,8 +295,8 @@ TEST_F(FormTest, ShowChangedValueComparesCaptionsExactly) {
         const char* caption;
         Colour back;
     };
-    const Step steps[] = {{"0", "0", kRed}, {"0", "0", kButtonFace}, {"True", "True", kRed}, {"true", "true", kRed},
-                          {"", "", kRed}, {"", "", kButtonFace}};
+    const Step steps[] = {{"0", "0", kRed},       {"0", "0", kButtonFace}, {"True", "True", kRed},
+                          {"true", "true", kRed}, {"", "", kRed},          {"", "", kButtonFace}};
     for (const Step& s : steps) {
         f.ShowChangedValue(s.text, l);
         EXPECT_EQ(l.Caption(), s.caption);
@@ -471,8 +478,7 @@ TEST_F(FormTest, MissingControlObjectIsLoggedAndEveryCommandOnItFails) {
     EXPECT_EQ(f.m_ResultCode, 0);
     EXPECT_FALSE(f.cmdClaim.Enabled());
     // No refresh reached the missing object: only the failing calls did.
-    for (const std::string& line : factory.journal)
-        EXPECT_EQ(line.find("CashDrawer.Get State"), std::string::npos);
+    for (const std::string& line : factory.journal) EXPECT_EQ(line.find("CashDrawer.Get State"), std::string::npos);
 }
 
 TEST_F(FormTest, FailedCallsAndFailedRefreshReadsAreLoggedOnce) {

@@ -50,9 +50,9 @@ TEST_F(SettingTest, NumberBoxesKeepOnlyTextsThatAreSixteenBitNumbers) {
         const char* text;
         int32_t value;
     } cases[] = {
-        {"40000", 4000}, {"12.5", 12},        {"13.5", 14},     {" 7 ", 7},       {"12a", 4000},   {"", 4000},
-        {"abc", 4000},   {"-32768", -32768},  {"32767", 32767}, {"32768", 4000},  {"-32769", 4000},
-        {"32767.5", 4000}, {"&H10", 16},      {"1 2", 4000},
+        {"40000", 4000},  {"12.5", 12},      {"13.5", 14},       {" 7 ", 7},       {"12a", 4000},
+        {"", 4000},       {"abc", 4000},     {"-32768", -32768}, {"32767", 32767}, {"32768", 4000},
+        {"-32769", 4000}, {"32767.5", 4000}, {"&H10", 16},       {"1 2", 4000},
     };
     Load();
     setting->Show();
@@ -61,7 +61,8 @@ TEST_F(SettingTest, NumberBoxesKeepOnlyTextsThatAreSixteenBitNumbers) {
         for (const auto& c : cases) {
             gEditDevice.PulseOnTime = gEditDevice.Timeout = 4000;
             Type(*setting, box, c.text);
-            EXPECT_EQ(pulse ? gEditDevice.PulseOnTime : gEditDevice.Timeout, c.value) << pulse << " \"" << c.text << '"';
+            EXPECT_EQ(pulse ? gEditDevice.PulseOnTime : gEditDevice.Timeout, c.value)
+                << pulse << " \"" << c.text << '"';
             EXPECT_EQ(pulse ? gEditDevice.Timeout : gEditDevice.PulseOnTime, 4000);
         }
     }
@@ -75,8 +76,8 @@ TEST_F(SettingTest, KeyFilterLetsOnlyDigitsIntoShortBoxes) {
         int key;
         bool passes;
     } cases[] = {
-        {"", 'a', false},  {"", '5', true},      {"", '0', true},     {"", '9', true},      {"", '-', false},
-        {"", '.', false},  {"", 13, false},      {"", 3, true},       {"", 22, true},       {"", 8, true},
+        {"", 'a', false},     {"", '5', true},     {"", '0', true},      {"", '9', true},       {"", '-', false},
+        {"", '.', false},     {"", 13, false},     {"", 3, true},        {"", 22, true},        {"", 8, true},
         {"1234", 'x', false}, {"1234", '9', true}, {"12345", 'x', true}, {"1234", 0xE9, false},
     };
     Load();
@@ -85,8 +86,10 @@ TEST_F(SettingTest, KeyFilterLetsOnlyDigitsIntoShortBoxes) {
         for (const auto& c : cases) {
             (setting.get()->*box).CaptionFromUser(c.text);
             int key = c.key;
-            if (box == &frmSetting::txtPulseOnTime) setting->txtPulseOnTime_KeyPress(&key);
-            else setting->txtTimeOut_KeyPress(&key);
+            if (box == &frmSetting::txtPulseOnTime)
+                setting->txtPulseOnTime_KeyPress(&key);
+            else
+                setting->txtTimeOut_KeyPress(&key);
             EXPECT_EQ(key, c.passes ? c.key : 0) << (setting.get()->*box).name() << " \"" << c.text << "\" " << c.key;
         }
     }
@@ -110,8 +113,8 @@ TEST_F(SettingTest, OkWritesOnlyWholeMillisecondsTheBoxesShow) {
         const char* text;
         int32_t written;  // 0: refused
     } cases[] = {
-        {"", 0},      {"-1", 0},    {"0", 0},      {"abc", 0},      {"1,000", 0}, {"12.5", 0},   {" 7", 0},
-        {"&H10", 0},  {"32768", 0}, {"40000", 0},  {"400000", 0},   {"1", 1},     {"0250", 250}, {"32767", 32767},
+        {"", 0},     {"-1", 0},    {"0", 0},     {"abc", 0},    {"1,000", 0}, {"12.5", 0},   {" 7", 0},
+        {"&H10", 0}, {"32768", 0}, {"40000", 0}, {"400000", 0}, {"1", 1},     {"0250", 250}, {"32767", 32767},
     };
     frmMain& f = LoadWithBenchDevice();
     for (auto box : {&frmSetting::txtPulseOnTime, &frmSetting::txtTimeOut}) {
@@ -157,10 +160,18 @@ TEST_F(SettingTest, EachCreateWritesTheModelItShows) {
     });
     f.AddNewDevice();
     const auto bench = [](const char* name) {
-        return CashDrawerDevice{"CashDrawer",   "Norvane.CashDrawer",       "Norvane OPOS Cash Drawer Service Object",
-                                name,           "Bench drawer",             "Bench simulated terminal",
-                                8,              250,                        3,
-                                0,              150,                        2000};
+        return CashDrawerDevice{"CashDrawer",
+                                "Norvane.CashDrawer",
+                                "Norvane OPOS Cash Drawer Service Object",
+                                name,
+                                "Bench drawer",
+                                "Bench simulated terminal",
+                                8,
+                                250,
+                                3,
+                                0,
+                                150,
+                                2000};
     };
     for (const char* name : {"NVCD2", "NVCD3"}) {
         SCOPED_TRACE(name);
@@ -220,8 +231,8 @@ TEST_F(SettingTest, DllPathNamesAFolderThatHoldsThePortLibrary) {
         int answer;
         const char* dll_path;  // nullptr: nothing written
     } cases[] = {
-        {true, true, mb::kIdOk, "C:\\Trellup"},   {true, false, mb::kIdNo, nullptr},
-        {true, false, mb::kIdYes, "C:\\Trellup"}, {false, true, mb::kIdOk, "C:\\Trellup"},
+        {true, true, mb::kIdOk, "C:\\Trellup"},    {true, false, mb::kIdNo, nullptr},
+        {true, false, mb::kIdYes, "C:\\Trellup"},  {false, true, mb::kIdOk, "C:\\Trellup"},
         {false, false, mb::kIdOk, "D:\\Terminal"},
     };
     const std::string missing = "WinIo32.dll, the port library, is not in Trellup's folder C:\\Trellup ";
@@ -299,7 +310,9 @@ TEST_F(SettingTest, MasterListsAreFilledOnceAndKept) {
     });
     f.AddNewDevice();
 
-    PutIni("[device]\ncount=1\nvesrion=V2.0\ndevice1=BENCH\n[BENCH]\nMaster=Renamed model\nPulseOnTime=175\nTimeout=900\n");
+    PutIni(
+        "[device]\ncount=1\nvesrion=V2.0\ndevice1=BENCH\n[BENCH]\nMaster=Renamed "
+        "model\nPulseOnTime=175\nTimeout=900\n");
     OnDialog([&](frmSetting& d) {
         EXPECT_EQ(d.Form.Caption(), "Create Cash Drawer Device V2.0");
         EXPECT_THAT(d.MasterDevice.Items(),
@@ -375,7 +388,7 @@ TEST_F(SettingTest, OkSavesAllOrNothingAndReportsAFailure) {
         void (frmMain::*command)();
         const char* name;
         void (*spoil)(FakeRegistry&);  // just before OK
-        std::string message;                  // "": saved
+        std::string message;           // "": saved
     } cases[] = {
         {&frmMain::DeviceProperty, "Front", nullptr, ""},
         {&frmMain::DeviceProperty, "NVCD1", nullptr, ""},
@@ -474,8 +487,8 @@ TEST_F(SettingTest, WritingOverAnotherEntryNeedsTheUsersYes) {
         });
         (f.*c.command)();
         ASSERT_EQ(shell.boxes.size(), 1u);
-        EXPECT_EQ(shell.boxes[0].text,
-                  std::string("A device named ") + c.name + " already exists.\n\nDo you want to replace its settings ?");
+        EXPECT_EQ(shell.boxes[0].text, std::string("A device named ") + c.name +
+                                           " already exists.\n\nDo you want to replace its settings ?");
         EXPECT_EQ(shell.boxes[0].style, mb::kYesNo | mb::kIconExclamation | mb::kDefaultButton2);
         EXPECT_EQ(shell.boxes[0].caption, "Information");
         EXPECT_EQ(registry.writes().size(), writes + (c.answer != mb::kIdYes ? 0 : create ? 12 : 13));

@@ -306,8 +306,7 @@ TEST_F(ModRegistry, AnUnknownWantedTypeOrABadNameReadsNothing) {
     registry.PutDword(kDeviceKey, "Dword", 9);
     std::string text = "seed";
     int32_t number = 3;
-    EXPECT_EQ(QueryDeviceValue(p, "CashDrawer", "NVCD1", "Dword", kRegBinary, &text, &number),
-              kRegInvalidParameter);
+    EXPECT_EQ(QueryDeviceValue(p, "CashDrawer", "NVCD1", "Dword", kRegBinary, &text, &number), kRegInvalidParameter);
     EXPECT_EQ(text, "seed");
     EXPECT_EQ(number, 3);
     EXPECT_EQ(QueryDeviceValue(p, "CashDrawer", "", "Dword", kRegDword, &text, &number), kRegInvalidParameter);

@@ -13,12 +13,32 @@ TEST(NumberText, LeadingNumberReadsWhatTheTextBeginsWith) {
         const char* text;
         double value;
     } cases[] = {
-        {"12abc", 12},      {"abc", 0},          {" 250ms", 250},    {"1 2\t3\n4", 1234}, {"-7", -7},
-        {"+7.5x", 7.5},     {"2.5", 2.5},        {".5", 0.5},        {"5.", 5},           {".", 0},
-        {"1e3", 1000},      {"1D2", 100},        {"1e", 1},          {"1e+", 1},          {"2.5E-1", 0.25},
-        {"&HFF", 255},      {"&hff", 255},       {"&O17", 15},       {"&H", 0},           {"&HFFFFFFFF", -1},
-        {"&H80000000", -2147483648.0},           {"&H1FFFFFFFF", 8589934591.0},           {"", 0},
-        {"--1", 0},         {"- 3", -3},         {"0x10", 0},
+        {"12abc", 12},
+        {"abc", 0},
+        {" 250ms", 250},
+        {"1 2\t3\n4", 1234},
+        {"-7", -7},
+        {"+7.5x", 7.5},
+        {"2.5", 2.5},
+        {".5", 0.5},
+        {"5.", 5},
+        {".", 0},
+        {"1e3", 1000},
+        {"1D2", 100},
+        {"1e", 1},
+        {"1e+", 1},
+        {"2.5E-1", 0.25},
+        {"&HFF", 255},
+        {"&hff", 255},
+        {"&O17", 15},
+        {"&H", 0},
+        {"&HFFFFFFFF", -1},
+        {"&H80000000", -2147483648.0},
+        {"&H1FFFFFFFF", 8589934591.0},
+        {"", 0},
+        {"--1", 0},
+        {"- 3", -3},
+        {"0x10", 0},
     };
     for (const auto& c : cases) EXPECT_EQ(LeadingNumber(c.text), c.value) << '"' << c.text << '"';
 }
@@ -29,9 +49,9 @@ TEST(NumberText, WholeNumberRefusesAnythingButBlanksAroundOneNumber) {
         bool ok;
         double value;
     } cases[] = {
-        {"40000", true, 40000}, {" 12 ", true, 12}, {"12.5", true, 12.5}, {"-3", true, -3},  {"&H10", true, 16},
-        {"12a", false, 0},      {"a", false, 0},    {"", false, 0},       {"  ", false, 0},  {"1 2", false, 0},
-        {"1e2", true, 100},
+        {"40000", true, 40000}, {" 12 ", true, 12}, {"12.5", true, 12.5}, {"-3", true, -3},
+        {"&H10", true, 16},     {"12a", false, 0},  {"a", false, 0},      {"", false, 0},
+        {"  ", false, 0},       {"1 2", false, 0},  {"1e2", true, 100},
     };
     for (const auto& c : cases) {
         double v = -99;
@@ -48,12 +68,17 @@ TEST(NumberText, RoundingIsHalfToEvenWithinTheRange) {
         bool fits32;
         int32_t v32;
     } cases[] = {
-        {2.5, true, 2, true, 2},          {3.5, true, 4, true, 4},
-        {-2.5, true, -2, true, -2},       {12.49, true, 12, true, 12},
+        {2.5, true, 2, true, 2},
+        {3.5, true, 4, true, 4},
+        {-2.5, true, -2, true, -2},
+        {12.49, true, 12, true, 12},
         {32767.4, true, 32767, true, 32767},
-        {32767.5, false, 0, true, 32768}, {-32768.5, true, -32768, true, -32768},
-        {40000, false, 0, true, 40000},   {2147483647.5, false, 0, false, 0},
-        {-2147483648.5, false, 0, true, INT32_MIN}, {1e300, false, 0, false, 0},
+        {32767.5, false, 0, true, 32768},
+        {-32768.5, true, -32768, true, -32768},
+        {40000, false, 0, true, 40000},
+        {2147483647.5, false, 0, false, 0},
+        {-2147483648.5, false, 0, true, INT32_MIN},
+        {1e300, false, 0, false, 0},
         {std::nan(""), false, 0, false, 0},
     };
     for (const auto& c : cases) {

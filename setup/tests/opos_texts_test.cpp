@@ -7,10 +7,10 @@ namespace {
 
 TEST(OposTexts, ResultCodes) {
     const std::pair<int32_t, const char*> table[] = {
-        {0, "Success"},           {101, "Device closed"},  {102, "Device claimed"},   {103, "Device not claimed"},
-        {104, "No service"},      {105, "Device disabled"}, {106, "Illegal"},         {107, "No hardware"},
-        {108, "Device offline"},  {109, "Device not exist"}, {110, "Device exists"},  {111, "Device failure"},
-        {112, "Device timeout"},  {113, "Device busy"},    {114, "Extended result"}, {115, "Deprecated"},
+        {0, "Success"},          {101, "Device closed"},    {102, "Device claimed"},  {103, "Device not claimed"},
+        {104, "No service"},     {105, "Device disabled"},  {106, "Illegal"},         {107, "No hardware"},
+        {108, "Device offline"}, {109, "Device not exist"}, {110, "Device exists"},   {111, "Device failure"},
+        {112, "Device timeout"}, {113, "Device busy"},      {114, "Extended result"}, {115, "Deprecated"},
     };
     for (const auto& [code, text] : table) EXPECT_EQ(ResultCodeText(code), text) << code;
     for (int32_t code : {116, 100, -1, 1, 301, INT32_MIN, INT32_MAX}) EXPECT_EQ(ResultCodeText(code), "Unknowen");

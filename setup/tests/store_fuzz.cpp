@@ -17,9 +17,18 @@ using namespace trellup::test;
 
 namespace {
 
-const char* const kValueNames[] = {"",          "Description",       "DeviceDesc",     "Master",
-                                   "DeviceName", "MasterValue",       "CheckStatusPeriod", "ConnectorPinNo",
-                                   "OpenStatusPhase", "PulseOnTime",  "TIMEOUT",        "DllPath"};
+const char* const kValueNames[] = {"",
+                                   "Description",
+                                   "DeviceDesc",
+                                   "Master",
+                                   "DeviceName",
+                                   "MasterValue",
+                                   "CheckStatusPeriod",
+                                   "ConnectorPinNo",
+                                   "OpenStatusPhase",
+                                   "PulseOnTime",
+                                   "TIMEOUT",
+                                   "DllPath"};
 
 void Check(bool ok) {
     if (!ok) std::abort();
@@ -56,8 +65,7 @@ void FuzzRegistry(FuzzedDataProvider& in) {
     std::string text = "seed";
     int32_t number = 0x5eed;
     const uint32_t wanted = in.ConsumeIntegralInRange<uint32_t>(0, 5);
-    modRegistry::QueryDeviceValue(p, "CashDrawer", "NVCD1", in.ConsumeRandomLengthString(32), wanted, &text,
-                                  &number);
+    modRegistry::QueryDeviceValue(p, "CashDrawer", "NVCD1", in.ConsumeRandomLengthString(32), wanted, &text, &number);
     if (wanted == kRegSz) CheckText(text);
     if (wanted != kRegSz) Check(text == "seed");
 

@@ -12,8 +12,8 @@ int Clamp(int value, int high) { return std::clamp(value, 0, high); }
 
 std::string ClockText(const LogClock& c) {
     char text[16];
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", Clamp(c.hour, 23), Clamp(c.minute, 59),
-                  Clamp(c.second, 59), Clamp(c.millisecond, 999));
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", Clamp(c.hour, 23), Clamp(c.minute, 59), Clamp(c.second, 59),
+                  Clamp(c.millisecond, 999));
     return text;
 }
 

@@ -23,22 +23,14 @@ std::string Lookup(const Entry (&table)[N], int32_t value) {
 }
 
 constexpr Entry kResultCodes[] = {
-    {kSuccess, "Success"},
-    {kClosed, "Device closed"},
-    {kClaimed, "Device claimed"},
-    {kNotClaimed, "Device not claimed"},
-    {kNoService, "No service"},
-    {kDisabled, "Device disabled"},
-    {kIllegal, "Illegal"},
-    {kNoHardware, "No hardware"},
-    {kOffline, "Device offline"},
-    {kNoExist, "Device not exist"},
-    {kExists, "Device exists"},
-    {kFailure, "Device failure"},
-    {kTimeout, "Device timeout"},
-    {kBusy, "Device busy"},
-    {kExtended, "Extended result"},
-    {kDeprecated, "Deprecated"},
+    {kSuccess, "Success"},          {kClosed, "Device closed"},
+    {kClaimed, "Device claimed"},   {kNotClaimed, "Device not claimed"},
+    {kNoService, "No service"},     {kDisabled, "Device disabled"},
+    {kIllegal, "Illegal"},          {kNoHardware, "No hardware"},
+    {kOffline, "Device offline"},   {kNoExist, "Device not exist"},
+    {kExists, "Device exists"},     {kFailure, "Device failure"},
+    {kTimeout, "Device timeout"},   {kBusy, "Device busy"},
+    {kExtended, "Extended result"}, {kDeprecated, "Deprecated"},
 };
 
 constexpr Entry kOpenResults[] = {
@@ -57,11 +49,8 @@ constexpr Entry kOpenResults[] = {
 };
 
 constexpr Entry kPowerStates[] = {
-    {kPowerStateUnknown, "Unknow"},
-    {kPowerStateOnline, "Online"},
-    {kPowerStateOff, "Off"},
-    {kPowerStateOffline, "Offline"},
-    {kPowerStateOffOffline, "Off offline"},
+    {kPowerStateUnknown, "Unknow"},  {kPowerStateOnline, "Online"},          {kPowerStateOff, "Off"},
+    {kPowerStateOffline, "Offline"}, {kPowerStateOffOffline, "Off offline"},
 };
 
 constexpr Entry kStates[] = {

@@ -21,7 +21,7 @@ constexpr Entry kCapBlink[] = {{0, ": No Blink"}, {1, ": Blink All"}, {2, ": Bli
 constexpr Entry kCapCharacterSet[] = {{0, ": Numeric"}, {1, ": Alpha"},     {10, ": Kana"},
                                       {11, ": Kanji"},  {997, ": Unicode"}, {998, ": ASCII"}};
 // Single values only: a combination of cursor types has no text.
-constexpr Entry kCapCursorType[] = {{0, ": None"},      {1, ": Fixed"},    {2, ": Block"},  {4, ": Half Block"},
+constexpr Entry kCapCursorType[] = {{0, ": None"},      {1, ": Fixed"},    {2, ": Block"}, {4, ": Half Block"},
                                     {8, ": Underline"}, {16, ": Reverse"}, {32, ": Other"}};
 constexpr Entry kCapReverse[] = {{0, ": None"}, {1, ": Reverse All"}, {2, ": Reverse Each"}};
 constexpr Entry kMarqueeTypes[] = {{0, "Marquees disabled"},       {1, "Scroll the window up"},

@@ -6,8 +6,7 @@ std::string EntryName(const std::string& cls, const std::string& device) { retur
 
 void ReportRegistryFailure(IShell& shell, const std::string& action, const std::string& reason,
                            const std::string& kept) {
-    shell.MsgBox("Could not " + action + " : " + reason + "\n\n" + kept, mb::kOk | mb::kIconExclamation,
-                 "Information");
+    shell.MsgBox("Could not " + action + " : " + reason + "\n\n" + kept, mb::kOk | mb::kIconExclamation, "Information");
 }
 
 void ReportRegistryFailure(IShell& shell, const std::string& action, int32_t code, const std::string& kept) {

@@ -63,8 +63,7 @@ STDMETHODIMP EventSink::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
 
 STDMETHODIMP EventSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return E_NOTIMPL; }
 
-STDMETHODIMP EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
-                               UINT*) {
+STDMETHODIMP EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO*, UINT*) {
     if (result != nullptr) VariantInit(result);
     // The handler may release the last reference to the control object,
     // which releases this sink: keep it alive until the handler returns.
@@ -87,13 +86,13 @@ STDMETHODIMP EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params
             events_->OnErrorEvent(*from_, a, b, c, &response);
             // Only a changed answer is written back, into the caller's own
             // variable.
-            if (response != before && by_ref != nullptr && by_ref->vt == (VT_I4 | VT_BYREF) && by_ref->plVal != nullptr) {
+            if (response != before && by_ref != nullptr && by_ref->vt == (VT_I4 | VT_BYREF) &&
+                by_ref->plVal != nullptr) {
                 *by_ref->plVal = response;
             }
             break;
         }
-        default:
-            break;
+        default: break;
         }
     } catch (...) {
         // No exception leaves an event: the control object would not expect it.

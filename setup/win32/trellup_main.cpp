@@ -39,7 +39,8 @@ trellup::AppVersion ProgramVersion() {
 }
 
 int Run(HINSTANCE instance, int show) {
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TREEVIEW_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES};
+    INITCOMMONCONTROLSEX icc{sizeof icc,
+                             ICC_TREEVIEW_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES};
     InitCommonControlsEx(&icc);
 
     trellup::win32::Win32Store store;

@@ -38,8 +38,8 @@ int32_t Win32Registry::SetValue(Key key, const char* name, uint32_t type, const 
 int32_t Win32Registry::QueryValue(Key key, const char* name, uint32_t* type, void* data, uint32_t* size) {
     DWORD t = REG_NONE;
     DWORD s = size != nullptr ? *size : 0;
-    const LONG rc = RegQueryValueExA(Handle(key), name, nullptr, &t, static_cast<BYTE*>(data),
-                                     size != nullptr ? &s : nullptr);
+    const LONG rc =
+        RegQueryValueExA(Handle(key), name, nullptr, &t, static_cast<BYTE*>(data), size != nullptr ? &s : nullptr);
     if (type != nullptr) *type = t;
     if (size != nullptr) *size = s;
     return rc;

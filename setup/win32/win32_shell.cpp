@@ -39,9 +39,8 @@ const MenuItem* Win32Shell::PopupMenu(const MenuModel& menu, int x, int y) {
     // A popup of a window that is not in the foreground would not close
     // when the user clicks elsewhere.
     SetForegroundWindow(owner_);
-    const UINT cmd = static_cast<UINT>(TrackPopupMenu(popup.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN |
-                                                                       TPM_TOPALIGN,
-                                                      pt.x, pt.y, 0, owner_, nullptr));
+    const UINT cmd = static_cast<UINT>(TrackPopupMenu(
+        popup.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN, pt.x, pt.y, 0, owner_, nullptr));
     PostMessageW(owner_, WM_NULL, 0, 0);
     auto it = chosen.find(cmd);
     return it == chosen.end() ? nullptr : it->second;

@@ -24,8 +24,8 @@ public:
 class Win32Profile : public IProfile {
 public:
     uint32_t GetInt(const char* section, const char* key, int32_t default_value, const char* path) override;
-    uint32_t GetString(const char* section, const char* key, const char* default_value, char* buffer,
-                       uint32_t size, const char* path) override;
+    uint32_t GetString(const char* section, const char* key, const char* default_value, char* buffer, uint32_t size,
+                       const char* path) override;
 };
 
 // The folder of the running executable (not of a DLL it loaded).

@@ -18,8 +18,8 @@ namespace opos_bench {
 struct CardInput {
     enum Kind : int32_t { kSwipe = 1, kReadError = 2 };
     int32_t kind = kSwipe;
-    int32_t extended = 0;         // ResultCodeExtended of a read error
-    std::string tracks[3];        // track data without sentinels, at most 127 bytes each
+    int32_t extended = 0;   // ResultCodeExtended of a read error
+    std::string tracks[3];  // track data without sentinels, at most 127 bytes each
 };
 
 class CardFeed {

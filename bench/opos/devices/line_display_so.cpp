@@ -21,7 +21,7 @@ namespace {
 
 constexpr long kRows = 2;
 constexpr long kColumns = 20;
-constexpr long kCapCursorType = 2;   // block
+constexpr long kCapCursorType = 2;  // block
 
 class LineDisplaySo final : public SimServiceObject {
 public:
@@ -79,9 +79,7 @@ private:
             }
             return kSuccess;
         }
-        case kClearText:
-            Clear();
-            return kSuccess;
+        case kClearText: Clear(); return kSuccess;
         case kScrollText: {
             long direction = 0, units = 0;
             if (!args.Long(0, &direction) || !args.Long(1, &units)) return kIllegal;
@@ -89,8 +87,7 @@ private:
             for (long u = 0; u < units; ++u) Scroll(direction);
             return kSuccess;
         }
-        default:
-            return kIllegal;
+        default: return kIllegal;
         }
     }
 
@@ -151,14 +148,35 @@ private:
         bool ok = true;
         switch (pidx) {
         case kPidxDispCharacterSet: ok = v == 998; break;
-        case kPidxDispCursorColumn: ok = v >= 0 && v < kColumns; if (ok) column_ = v; break;
-        case kPidxDispCursorRow: ok = v >= 0 && v < kRows; if (ok) row_ = v; break;
+        case kPidxDispCursorColumn:
+            ok = v >= 0 && v < kColumns;
+            if (ok) column_ = v;
+            break;
+        case kPidxDispCursorRow:
+            ok = v >= 0 && v < kRows;
+            if (ok) row_ = v;
+            break;
         case kPidxDispCursorUpdate: cursor_update_ = v != 0; break;
-        case kPidxDispDeviceBrightness: ok = v >= 0 && v <= 100; if (ok) brightness_ = v; break;
-        case kPidxDispMarqueeFormat: ok = v == 0 || v == 1; if (ok) marquee_format_ = v; break;
-        case kPidxDispMarqueeType: ok = v >= 0 && v <= 5; if (ok) marquee_type_ = v; break;
-        case kPidxDispBlinkRate: ok = v > 0; if (ok) blink_rate_ = v; break;
-        case kPidxDispCursorType: ok = v == 0 || v == kCapCursorType; if (ok) cursor_type_ = v; break;
+        case kPidxDispDeviceBrightness:
+            ok = v >= 0 && v <= 100;
+            if (ok) brightness_ = v;
+            break;
+        case kPidxDispMarqueeFormat:
+            ok = v == 0 || v == 1;
+            if (ok) marquee_format_ = v;
+            break;
+        case kPidxDispMarqueeType:
+            ok = v >= 0 && v <= 5;
+            if (ok) marquee_type_ = v;
+            break;
+        case kPidxDispBlinkRate:
+            ok = v > 0;
+            if (ok) blink_rate_ = v;
+            break;
+        case kPidxDispCursorType:
+            ok = v == 0 || v == kCapCursorType;
+            if (ok) cursor_type_ = v;
+            break;
         default: return false;
         }
         *rc = !opened_ ? kClosed : ok ? kSuccess : kIllegal;

@@ -18,7 +18,7 @@ using namespace common::opos;
 
 namespace {
 
-constexpr long kErrorLrc = 204;   // OPOS_EMSR_LRC
+constexpr long kErrorLrc = 204;  // OPOS_EMSR_LRC
 
 class MsrSo final : public SimServiceObject {
 public:
@@ -132,9 +132,15 @@ private:
         switch (pidx) {
         case kPidxDataEventEnabled: data_event_enabled_ = v != 0; break;
         case kPidxAutoDisable: auto_disable_ = v != 0; break;
-        case kPidxMsrTracksToRead: ok = v >= 0 && v <= 15; if (ok) tracks_to_read_ = v; break;
+        case kPidxMsrTracksToRead:
+            ok = v >= 0 && v <= 15;
+            if (ok) tracks_to_read_ = v;
+            break;
         case kPidxMsrTransmitSentinels: sentinels_ = v != 0; break;
-        case kPidxMsrErrorReportType: ok = v == 0 || v == 1; if (ok) error_report_type_ = v; break;
+        case kPidxMsrErrorReportType:
+            ok = v == 0 || v == 1;
+            if (ok) error_report_type_ = v;
+            break;
         case kPidxMsrDecodeData: ok = v == 0; break;
         default: return false;
         }
@@ -158,9 +164,9 @@ private:
     std::atomic<long> tracks_to_read_{7};
     std::atomic<long> error_report_type_{1};
     std::mutex lock_;
-    bool pending_ = false;      // under lock_
-    CardInput input_;           // under lock_
-    std::wstring tracks_[3];    // under lock_
+    bool pending_ = false;    // under lock_
+    CardInput input_;         // under lock_
+    std::wstring tracks_[3];  // under lock_
     HANDLE stop_ = nullptr;
     std::unique_ptr<CardFeed> feed_;
     uint32_t seen_ = 0;

@@ -27,13 +27,17 @@ enum : DISPID {
 };
 
 const std::vector<NamedId>& CommonNames() {
-    static const std::vector<NamedId> names = {
-        {L"COFreezeEvents", kCoFreezeEvents},       {L"GetPropertyNumber", kGetPropertyNumber},
-        {L"SetPropertyNumber", kSetPropertyNumber}, {L"GetPropertyString", kGetPropertyString},
-        {L"SetPropertyString", kSetPropertyString}, {L"OpenService", kOpenService},
-        {L"CheckHealth", kCheckHealth},             {L"ClaimDevice", kClaimDevice},
-        {L"CloseService", kCloseService},           {L"DirectIO", kDirectIo},
-        {L"ReleaseDevice", kReleaseDevice}};
+    static const std::vector<NamedId> names = {{L"COFreezeEvents", kCoFreezeEvents},
+                                               {L"GetPropertyNumber", kGetPropertyNumber},
+                                               {L"SetPropertyNumber", kSetPropertyNumber},
+                                               {L"GetPropertyString", kGetPropertyString},
+                                               {L"SetPropertyString", kSetPropertyString},
+                                               {L"OpenService", kOpenService},
+                                               {L"CheckHealth", kCheckHealth},
+                                               {L"ClaimDevice", kClaimDevice},
+                                               {L"CloseService", kCloseService},
+                                               {L"DirectIO", kDirectIo},
+                                               {L"ReleaseDevice", kReleaseDevice}};
     return names;
 }
 
@@ -101,8 +105,8 @@ STDMETHODIMP SimServiceObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count
     }
 }
 
-STDMETHODIMP SimServiceObject::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result,
-                                      EXCEPINFO*, UINT*) {
+STDMETHODIMP SimServiceObject::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
+                                      UINT*) {
     // A method that waits while dispatching messages may see its control
     // object (and with it this object's last reference) released meanwhile.
     AddRef();
@@ -194,9 +198,7 @@ HRESULT SimServiceObject::Call(DISPID id, const Args& args, VARIANT* result) {
         }
         return SetResultString(result, s);
     }
-    case kSetPropertyString:
-        result_code_ = kIllegal;
-        return S_OK;
+    case kSetPropertyString: result_code_ = kIllegal; return S_OK;
     case kOpenService: {
         VARIANT* d = args.Raw(2);
         if (!args.String(1, &device_name_) || !d) return DISP_E_TYPEMISMATCH;

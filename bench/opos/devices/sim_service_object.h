@@ -69,7 +69,7 @@ private:
     LONG refs_ = 1;
     std::wstring description_;
     long version_;
-    IDispatch* control_ = nullptr;   // not owned
+    IDispatch* control_ = nullptr;  // not owned
 };
 
 // Waits for `h` while dispatching this thread's messages, so that a thread

@@ -89,7 +89,7 @@ private:
         return false;
     }
 
-    HANDLE done_;   // set when the event thread has made its call
+    HANDLE done_;  // set when the event thread has made its call
     std::thread thread_;
 };
 

@@ -13,10 +13,10 @@ constexpr GUID guid(unsigned long d1) {
 }
 
 std::vector<const wchar_t*> so_methods(std::vector<const wchar_t*> extra) {
-    std::vector<const wchar_t*> m = {L"COFreezeEvents", L"GetPropertyNumber", L"SetPropertyNumber",
+    std::vector<const wchar_t*> m = {L"COFreezeEvents",    L"GetPropertyNumber", L"SetPropertyNumber",
                                      L"GetPropertyString", L"SetPropertyString", L"OpenService",
-                                     L"CheckHealth", L"ClaimDevice", L"CloseService", L"DirectIO",
-                                     L"ReleaseDevice"};
+                                     L"CheckHealth",       L"ClaimDevice",       L"CloseService",
+                                     L"DirectIO",          L"ReleaseDevice"};
     m.insert(m.end(), extra.begin(), extra.end());
     return m;
 }
@@ -58,6 +58,8 @@ std::vector<PropSpec> props(std::vector<PropSpec> extra) {
 
 }  // namespace
 
+// A table keeps its columns.
+// clang-format off
 const ClassSpec& CashDrawerSpec() {
     static const ClassSpec s{
         L"CashDrawer", guid(0xCCB90042), guid(0xCCB90043), L"OPOS CashDrawer bench control object",
@@ -123,6 +125,7 @@ const ClassSpec& PosPrinterSpec() {
                              L"OPOS POSPrinter bench control object", so_methods({}), methods({}), props({})};
     return s;
 }
+// clang-format on
 
 std::vector<const ClassSpec*> AllControlSpecs() {
     return {&CashDrawerSpec(), &LineDisplaySpec(), &MsrSpec(), &PosPrinterSpec()};

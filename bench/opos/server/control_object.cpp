@@ -238,19 +238,15 @@ private:
         case kIdSoError:
         case kIdSoOutputComplete:
         case kIdSoStatusUpdate:
-        case kIdSoProcessId:
-            return Member::Method;
-        case kIdFreezeEvents:
-            return Member::ReadWrite;
+        case kIdSoProcessId: return Member::Method;
+        case kIdFreezeEvents: return Member::ReadWrite;
         case kIdResultCode:
         case kIdState:
         case kIdOpenResult:
         case kIdServiceObjectVersion:
         case kIdControlObjectVersion:
-        case kIdControlObjectDescription:
-            return Member::ReadOnly;
-        default:
-            break;
+        case kIdControlObjectDescription: return Member::ReadOnly;
+        default: break;
         }
         if (id >= kIdMethodBase && id < kIdMethodBase + static_cast<DISPID>(spec_.methods.size()))
             return Member::Method;
@@ -285,32 +281,16 @@ private:
         case kIdSoDirectIo:
         case kIdSoError:
         case kIdSoOutputComplete:
-        case kIdSoStatusUpdate:
-            return FromServiceObject(id, args);
-        case kIdSoProcessId:
-            SetResultLong(result, static_cast<long>(GetCurrentProcessId()));
-            return S_OK;
-        case kIdFreezeEvents:
-            return put ? PutFreezeEvents(args) : GetFreezeEvents(result);
-        case kIdResultCode:
-            SetResultLong(result, ResultCode());
-            return S_OK;
-        case kIdState:
-            SetResultLong(result, so_ ? NumberFromSo(kPidxState) : kStateClosed);
-            return S_OK;
-        case kIdOpenResult:
-            SetResultLong(result, open_result_);
-            return S_OK;
-        case kIdServiceObjectVersion:
-            SetResultLong(result, so_ ? so_version_ : 0);
-            return S_OK;
-        case kIdControlObjectVersion:
-            SetResultLong(result, kControlObjectVersion);
-            return S_OK;
-        case kIdControlObjectDescription:
-            return SetResultString(result, spec_.description);
-        default:
-            break;
+        case kIdSoStatusUpdate: return FromServiceObject(id, args);
+        case kIdSoProcessId: SetResultLong(result, static_cast<long>(GetCurrentProcessId())); return S_OK;
+        case kIdFreezeEvents: return put ? PutFreezeEvents(args) : GetFreezeEvents(result);
+        case kIdResultCode: SetResultLong(result, ResultCode()); return S_OK;
+        case kIdState: SetResultLong(result, so_ ? NumberFromSo(kPidxState) : kStateClosed); return S_OK;
+        case kIdOpenResult: SetResultLong(result, open_result_); return S_OK;
+        case kIdServiceObjectVersion: SetResultLong(result, so_ ? so_version_ : 0); return S_OK;
+        case kIdControlObjectVersion: SetResultLong(result, kControlObjectVersion); return S_OK;
+        case kIdControlObjectDescription: return SetResultString(result, spec_.description);
+        default: break;
         }
         if (id >= kIdMethodBase && id < kIdPropBase) return CallMethod(spec_.methods[id - kIdMethodBase], args, result);
         const PropSpec& p = spec_.props[id - kIdPropBase];
@@ -612,9 +592,7 @@ private:
                 text = SysAllocStringLen(call.text.data(), static_cast<UINT>(call.text.size()));
                 args = {LongArg(call.n[0]), LongRefArg(&call.n[1]), BstrRefArg(&text)};
                 break;
-            default:
-                args = {LongArg(call.n[0])};
-                break;
+            default: args = {LongArg(call.n[0])}; break;
             }
             CallById(s.Get(), call.id, DISPATCH_METHOD, args, nullptr);
             if (call.id == kDispidDirectIoEvent) {
@@ -633,7 +611,7 @@ private:
     common::win32::DispIdCache so_ids_{LOCALE_SYSTEM_DEFAULT};
     long so_version_ = 0;
     long result_code_ = kClosed;
-    bool own_result_ = true;   // false: ResultCode is the service object's
+    bool own_result_ = true;  // false: ResultCode is the service object's
     long open_result_ = 0;
     EventRelay relay_;
 };

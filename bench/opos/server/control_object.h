@@ -39,11 +39,11 @@ struct PropSpec {
 };
 
 struct ClassSpec {
-    const wchar_t* class_name;   // the device class key, e.g. "CashDrawer"
+    const wchar_t* class_name;  // the device class key, e.g. "CashDrawer"
     CLSID clsid;
     IID events;
     const wchar_t* description;
-    std::vector<const wchar_t*> so_methods;   // required of the service object
+    std::vector<const wchar_t*> so_methods;  // required of the service object
     std::vector<MethodSpec> methods;
     std::vector<PropSpec> props;
 };

@@ -38,9 +38,9 @@ public:
     std::vector<Microsoft::WRL::ComPtr<IDispatch>> Sinks() const;
 
 private:
-    IConnectionPointContainer* container_;   // the owner; not counted
+    IConnectionPointContainer* container_;  // the owner; not counted
     IID events_;
-    std::vector<IDispatch*> sinks_;          // one reference each; empty slots are null
+    std::vector<IDispatch*> sinks_;  // one reference each; empty slots are null
 };
 
 }  // namespace opos_bench

@@ -73,12 +73,12 @@ private:
     DWORD owner_thread_;
     HWND hwnd_ = nullptr;
     std::mutex lock_;
-    bool accepting_ = false;                                   // under lock_
-    uint64_t next_id_ = 1;                                     // under lock_
-    std::map<uint64_t, std::shared_ptr<Request>> waiting_;     // under lock_
-    bool frozen_ = false;                                      // creating thread
-    std::deque<EventCall> held_;                               // creating thread
-    bool release_posted_ = false;                              // creating thread
+    bool accepting_ = false;                                // under lock_
+    uint64_t next_id_ = 1;                                  // under lock_
+    std::map<uint64_t, std::shared_ptr<Request>> waiting_;  // under lock_
+    bool frozen_ = false;                                   // creating thread
+    std::deque<EventCall> held_;                            // creating thread
+    bool release_posted_ = false;                           // creating thread
     // False once the destructor has run: `fire` may end the owner (and this
     // relay with it), so code that runs after it checks this first.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);  // creating thread

@@ -51,8 +51,8 @@ bool DrawerCycle::Collect(std::string* failure) {
         }
     }
     if (received_ > expected_) {
-        *failure = "duplicate event: " + std::to_string(received_) + " received, " + std::to_string(expected_) +
-                   " expected";
+        *failure =
+            "duplicate event: " + std::to_string(received_) + " received, " + std::to_string(expected_) + " expected";
         return false;
     }
     return true;
@@ -63,8 +63,8 @@ bool DrawerCycle::CloseAndAwaitEvent(const char* after, std::string* failure) {
     machine_->close_drawer(drawer_);
     ++expected_;
     const uint64_t before = received_;
-    const bool arrived = CoClient::PumpUntil([&] { return before + client_.events().size() >= expected_; },
-                                             kEventWaitMs);
+    const bool arrived =
+        CoClient::PumpUntil([&] { return before + client_.events().size() >= expected_; }, kEventWaitMs);
     if (!Collect(failure)) return false;
     if (!arrived) {
         *failure = std::string("lost event after ") + after + ": " + std::to_string(received_) + " received, " +
@@ -104,8 +104,8 @@ bool DrawerCycle::Run(std::string* failure) {
     if (!Expect("ReleaseDevice", 0, c.Call(L"ReleaseDevice"), failure)) return false;
     if (!Expect("Close", 0, c.Call(L"Close"), failure)) return false;
     CoClient::Pump(0);
-    return Collect(failure) && Expect("events of the cycle", static_cast<long>(expected_),
-                                      static_cast<long>(received_), failure);
+    return Collect(failure) &&
+           Expect("events of the cycle", static_cast<long>(expected_), static_cast<long>(received_), failure);
 }
 
 }  // namespace kestrix_soak

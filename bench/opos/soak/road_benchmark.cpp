@@ -65,7 +65,8 @@ int main() {
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
     std::string error;
     auto machine = winio_sim::Machine::open(name, &error);
-    if (!machine || !machine->select_profile(8) || !opos_bench::RegisterBenchServer(true) || !opos_bench::test::RegisterKestrixOnce()) {
+    if (!machine || !machine->select_profile(8) || !opos_bench::RegisterBenchServer(true) ||
+        !opos_bench::test::RegisterKestrixOnce()) {
         std::printf("bench not available: %s\n", error.c_str());
         return 1;
     }
@@ -96,7 +97,10 @@ int main() {
             if (i >= 0) PumpFor(kPeriodMs + 50 + 41 * (i % 6));
             const size_t before = co.events().size();
             const uint64_t t0 = winio_sim::monotonic_us();
-            if (i % 2 == 0) machine->close_drawer(0); else machine->open_by_hand(0);
+            if (i % 2 == 0)
+                machine->close_drawer(0);
+            else
+                machine->open_by_hand(0);
             if (!CoClient::PumpUntil([&] { return co.events().size() > before; }, 3000)) continue;
             if (i >= 0) latency.push_back(static_cast<double>(handled_us - t0) / 1000.0);
         }

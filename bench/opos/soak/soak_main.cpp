@@ -190,8 +190,8 @@ int Run(const Options& o) {
     }
     opos_bench::test::CoClient::Pump(200);
     const ProcessFigures baseline = TakeFigures();
-    std::printf("soak: baseline handles %" PRIu32 " threads %" PRIu32 " private_bytes %" PRIu64 "\n",
-                baseline.handles, baseline.threads, baseline.private_bytes);
+    std::printf("soak: baseline handles %" PRIu32 " threads %" PRIu32 " private_bytes %" PRIu64 "\n", baseline.handles,
+                baseline.threads, baseline.private_bytes);
 
     Series series;
     const ULONGLONG start = GetTickCount64();
@@ -260,7 +260,8 @@ int Run(const Options& o) {
 int main(int argc, char** argv) {
     kestrix_soak::Options o;
     if (!kestrix_soak::ParseOptions(argc, argv, &o)) {
-        std::fprintf(stderr, "usage: kestrix_soak [--cycles N | --minutes M] [--sample K] [--warmup W] [--trend-report-only]\n");
+        std::fprintf(
+            stderr, "usage: kestrix_soak [--cycles N | --minutes M] [--sample K] [--warmup W] [--trend-report-only]\n");
         return 2;
     }
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 2;

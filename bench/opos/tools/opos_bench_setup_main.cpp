@@ -33,8 +33,9 @@ int wmain(int argc, wchar_t** argv) {
         }
     }
     if (!opos_bench::RunningOnWine()) {
-        std::fwprintf(stderr, L"opos-bench-setup: refused: this is not Wine; the bench would take the place of "
-                              L"the terminal's OPOS control objects\n");
+        std::fwprintf(stderr,
+                      L"opos-bench-setup: refused: this is not Wine; the bench would take the place of "
+                      L"the terminal's OPOS control objects\n");
         return 3;
     }
     if (unregister) {
@@ -57,7 +58,7 @@ int wmain(int argc, wchar_t** argv) {
         std::fwprintf(stderr, L"opos-bench-setup: device entries could not be written\n");
         return 1;
     }
-    std::wprintf(L"bench registered; devices %ls, %ls, %ls, %ls\n", opos_bench::kBenchDrawer,
-                 opos_bench::kBenchDisplay, opos_bench::kBenchMsr, opos_bench::kBenchPrinter);
+    std::wprintf(L"bench registered; devices %ls, %ls, %ls, %ls\n", opos_bench::kBenchDrawer, opos_bench::kBenchDisplay,
+                 opos_bench::kBenchMsr, opos_bench::kBenchPrinter);
     return 0;
 }

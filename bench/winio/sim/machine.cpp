@@ -69,9 +69,7 @@ Machine::Machine(std::unique_ptr<Region> region)
     }
 }
 
-uint64_t Machine::clock_locked() {
-    return s_->manual_clock ? s_->manual_now_us : monotonic_us();
-}
+uint64_t Machine::clock_locked() { return s_->manual_clock ? s_->manual_now_us : monotonic_us(); }
 
 const Profile* Machine::profile_locked() { return find_profile(s_->profile); }
 

@@ -18,23 +18,23 @@ struct TraceRecord {
     uint64_t time_us;
     uint16_t port;
     uint8_t value;
-    char direction;   // 'R' or 'W'
+    char direction;  // 'R' or 'W'
 };
 
 struct DrawerReport {
     bool wired;
     DrawerPhase phase;
     bool drive_active;
-    int sensor_bit;       // raw level of the sensor bit
+    int sensor_bit;  // raw level of the sensor bit
     bool jammed;
-    int stuck_sensor;     // -1 when the sensor works
+    int stuck_sensor;  // -1 when the sensor works
     uint32_t releases;
 };
 
 struct Timings {
     uint32_t min_pulse_ms;
     uint32_t travel_ms;
-    uint32_t auto_close_ms;   // 0: off
+    uint32_t auto_close_ms;  // 0: off
 };
 
 class Machine {
@@ -63,7 +63,7 @@ public:
     void open_by_hand(int drawer);
     void close_drawer(int drawer);
     void set_jammed(int drawer, bool jammed);
-    void set_stuck_sensor(int drawer, int level);   // -1 repairs it
+    void set_stuck_sensor(int drawer, int level);  // -1 repairs it
     DrawerReport drawer(int drawer);
 
     void set_timings(const Timings& t);

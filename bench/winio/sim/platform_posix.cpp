@@ -40,7 +40,8 @@ std::unique_ptr<Region> Region::open(const std::string& name, size_t size, std::
         return nullptr;
     }
     struct stat st {};
-    if (fstat(fd, &st) != 0 || (static_cast<size_t>(st.st_size) < size && ftruncate(fd, static_cast<off_t>(size)) != 0)) {
+    if (fstat(fd, &st) != 0 ||
+        (static_cast<size_t>(st.st_size) < size && ftruncate(fd, static_cast<off_t>(size)) != 0)) {
         *error = path + ": " + std::strerror(errno);
         ::close(fd);
         return nullptr;

@@ -24,9 +24,7 @@ private:
     void* view_;
 };
 
-std::wstring widen(const std::string& s) {
-    return std::wstring(s.begin(), s.end());
-}
+std::wstring widen(const std::string& s) { return std::wstring(s.begin(), s.end()); }
 
 }  // namespace
 
@@ -39,9 +37,9 @@ std::string Region::path_of(const std::string& name) {
 
 std::unique_ptr<Region> Region::open(const std::string& name, size_t size, std::string* error) {
     const std::wstring path = widen(path_of(name));
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         *error = path_of(name) + ": cannot open (" + std::to_string(GetLastError()) + ")";
         return nullptr;

@@ -8,10 +8,10 @@ constexpr Line kNone{LineKind::None, 0, 0, 0, 0, 0, 0};
 constexpr Line sio(uint8_t chip, uint8_t ldn, uint8_t reg, uint8_t mask, uint8_t high) {
     return Line{LineKind::SuperIo, chip, ldn, reg, 0, mask, high};
 }
-constexpr Line port(uint16_t p, uint8_t mask, uint8_t high) {
-    return Line{LineKind::Port, 0, 0, 0, p, mask, high};
-}
+constexpr Line port(uint16_t p, uint8_t mask, uint8_t high) { return Line{LineKind::Port, 0, 0, 0, p, mask, high}; }
 
+// A table keeps its columns.
+// clang-format off
 // Chip at 0x2E, logical device 9: register 0xF1 drives the solenoid through
 // bit 0 (active high) and reads back 0xEB while the drawer is open, 0xEF while
 // it is shut (bit 2 is the sensor, low when open). The GPIO function works
@@ -73,6 +73,7 @@ const Profile kProfiles[] = {
     // Custom wiring: CD_Port 0x0300, CD_Fire 0x08, CD_Phase 1, CS_Port 0x0301, CS_Status 0x10.
     gpio(99, "Custom GPIO 0x0300/0x0301", 0x0300, 0x08, 1, 0x0301, 0x10, true),
 };
+// clang-format on
 
 }  // namespace
 
@@ -88,8 +89,6 @@ const Profile* all_profiles(int* count) {
     return kProfiles;
 }
 
-int primary_drawer(const Profile& p) {
-    return p.drawer_count == 2 && p.connector == 2 ? 1 : 0;
-}
+int primary_drawer(const Profile& p) { return p.drawer_count == 2 && p.connector == 2 ? 1 : 0; }
 
 }  // namespace winio_sim

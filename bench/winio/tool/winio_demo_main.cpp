@@ -18,9 +18,9 @@ using SetPortFn = bool(__stdcall*)(uint32_t, uint32_t, uint32_t);
 
 const char* phase_name(winio_sim::DrawerPhase p) {
     switch (p) {
-        case winio_sim::DrawerPhase::Closed: return "closed";
-        case winio_sim::DrawerPhase::Opening: return "opening";
-        case winio_sim::DrawerPhase::Open: return "open";
+    case winio_sim::DrawerPhase::Closed: return "closed";
+    case winio_sim::DrawerPhase::Opening: return "opening";
+    case winio_sim::DrawerPhase::Open: return "open";
     }
     return "?";
 }

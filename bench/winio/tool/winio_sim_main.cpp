@@ -42,9 +42,9 @@ bool parse_number(const char* s, long* out) {
 
 const char* phase_name(DrawerPhase p) {
     switch (p) {
-        case DrawerPhase::Closed: return "closed";
-        case DrawerPhase::Opening: return "opening";
-        case DrawerPhase::Open: return "open";
+    case DrawerPhase::Closed: return "closed";
+    case DrawerPhase::Opening: return "opening";
+    case DrawerPhase::Open: return "open";
     }
     return "?";
 }
@@ -72,7 +72,10 @@ void print_state(Machine& m) {
     }
     const winio_sim::Timings t = m.timings();
     std::printf("timing: min-pulse %u ms, travel %u ms, auto-close ", t.min_pulse_ms, t.travel_ms);
-    if (t.auto_close_ms) std::printf("%u ms\n", t.auto_close_ms); else std::printf("off\n");
+    if (t.auto_close_ms)
+        std::printf("%u ms\n", t.auto_close_ms);
+    else
+        std::printf("off\n");
     std::printf("driver: fault %s, sessions %u\n", m.driver_fault() ? "on" : "off", m.driver_sessions());
     for (int i = 0; i < winio_sim::kDrawers; ++i) {
         const winio_sim::DrawerReport r = m.drawer(i);
@@ -88,8 +91,8 @@ void print_trace(Machine& m) {
     const std::vector<winio_sim::TraceRecord> t = m.trace();
     const uint64_t t0 = t.empty() ? 0 : t.front().time_us;
     for (const auto& e : t) {
-        std::printf("%10.3f ms  %c 0x%04X 0x%02X\n", static_cast<double>(e.time_us - t0) / 1000.0, e.direction,
-                    e.port, e.value);
+        std::printf("%10.3f ms  %c 0x%04X 0x%02X\n", static_cast<double>(e.time_us - t0) / 1000.0, e.direction, e.port,
+                    e.value);
     }
 }
 
@@ -120,7 +123,10 @@ int run(Machine& m, const std::vector<std::string>& a) {
     if (cmd == "open" || cmd == "close") {
         const int d = drawer_arg(m, a, 1);
         if (d < 0) return 2;
-        if (cmd == "open") m.open_by_hand(d); else m.close_drawer(d);
+        if (cmd == "open")
+            m.open_by_hand(d);
+        else
+            m.close_drawer(d);
         return 0;
     }
     if (cmd == "jam" && a.size() >= 2 && (a[1] == "on" || a[1] == "off")) {
@@ -160,8 +166,8 @@ int run(Machine& m, const std::vector<std::string>& a) {
         std::printf("0x%02X\n", m.peek_port(static_cast<uint16_t>(n)));
         return 0;
     }
-    if (cmd == "poke" && a.size() == 3 && parse_number(a[1].c_str(), &n) && parse_number(a[2].c_str(), &v) &&
-        n >= 0 && n <= 0xFFFF && v >= 0 && v <= 0xFF) {
+    if (cmd == "poke" && a.size() == 3 && parse_number(a[1].c_str(), &n) && parse_number(a[2].c_str(), &v) && n >= 0 &&
+        n <= 0xFFFF && v >= 0 && v <= 0xFF) {
         m.poke_port(static_cast<uint16_t>(n), static_cast<uint8_t>(v));
         return 0;
     }

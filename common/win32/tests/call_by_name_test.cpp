@@ -37,8 +37,7 @@ public:
         *ids = 7;
         return S_OK;
     }
-    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS* p, VARIANT* result, EXCEPINFO* info,
-                        UINT*) override {
+    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS* p, VARIANT* result, EXCEPINFO* info, UINT*) override {
         args.clear();
         for (UINT i = 0; i < p->cArgs; ++i) args.push_back(p->rgvarg[i].lVal);
         named = p->cNamedArgs == 1 ? p->rgdispidNamedArgs[0] : 0;

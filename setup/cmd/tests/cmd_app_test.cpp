@@ -7,7 +7,6 @@
 namespace trellup::cmd::test {
 namespace {
 
-
 class CmdApp : public ::testing::Test {
 protected:
     void Provision(const std::vector<std::string>& devices) {
@@ -38,8 +37,10 @@ TEST_F(CmdApp, UsageAndFileFaultsGiveTheirExitCodes) {
         {{"import", "big.json"}, kExitUsage, "import: big.json: larger than 8 MiB, not a provisioning file"},
         {{"import", "broken.json"}, kExitUsage, "import: broken.json: not JSON: parse error at line 1, column 2"},
         {{"import", "empty.json"}, kExitUsage, "import: empty.json: \"devices\" is empty"},
-        {{"import", "bad.json"}, kExitRefused, "import: bad.json: Front: MasterValue: 42 selects no hardware model\n"
-                                               "import: bad.json refused; nothing written\n"},
+        {{"import", "bad.json"},
+         kExitRefused,
+         "import: bad.json: Front: MasterValue: 42 selects no hardware model\n"
+         "import: bad.json refused; nothing written\n"},
         {{"export", "out.json", "--device", "Nobody"}, kExitUsage, "export: there is no cash drawer device \"Nobody\""},
         {{"export", "out.json"}, kExitRefused, "export: there is no cash drawer device to export; nothing written"},
     };
@@ -74,7 +75,8 @@ TEST_F(CmdApp, ImportReportsEachDeviceAndWarnsOfAMissingPortLibrary) {
     env.files["C:\\Kestrix\\WinIo32.dll"] = "";
     const CmdRun first(env, {"import", "in.json", "--json"});
     EXPECT_EQ(first.code, kExitOk);
-    EXPECT_EQ(first.out(), "{\"device\":\"Front\",\"status\":\"created\"}\n{\"device\":\"Hand\",\"status\":\"created\"}\n");
+    EXPECT_EQ(first.out(),
+              "{\"device\":\"Front\",\"status\":\"created\"}\n{\"device\":\"Hand\",\"status\":\"created\"}\n");
     EXPECT_EQ(first.err(), "");
     EXPECT_EQ(CmdRun(env, {"import", "in.json"}).out(), "unchanged\tFront\nunchanged\tHand\n");
 
@@ -131,11 +133,11 @@ TEST_F(CmdApp, CheckRunsTheSessionAndReportsEachDrawer) {
     env.factory.properties["CheckHealthText"] = OposValue::String("Internal HCheck : Successful");
     const CmdRun r(env, {"check", "--all"});
     EXPECT_EQ(r.code, kExitOk);
-    const std::vector<std::string> session = {
-        "CashDrawer.Call ClaimDevice(1000)", "CashDrawer.Put DeviceEnabled=True", "CashDrawer.Get ResultCode",
-        "CashDrawer.Call CheckHealth(1)",    "CashDrawer.Get CheckHealthText",    "CashDrawer.Get DrawerOpened",
-        "CashDrawer.Put DeviceEnabled=False", "CashDrawer.Get ResultCode",        "CashDrawer.Call ReleaseDevice()",
-        "CashDrawer.Call Close()"};
+    const std::vector<std::string> session = {"CashDrawer.Call ClaimDevice(1000)",  "CashDrawer.Put DeviceEnabled=True",
+                                              "CashDrawer.Get ResultCode",          "CashDrawer.Call CheckHealth(1)",
+                                              "CashDrawer.Get CheckHealthText",     "CashDrawer.Get DrawerOpened",
+                                              "CashDrawer.Put DeviceEnabled=False", "CashDrawer.Get ResultCode",
+                                              "CashDrawer.Call ReleaseDevice()",    "CashDrawer.Call Close()"};
     std::vector<std::string> expected = {"Create CashDrawer", "CashDrawer.Call Open(Back)"};
     expected.insert(expected.end(), session.begin(), session.end());
     expected.push_back("CashDrawer.Call Open(Front)");
@@ -170,7 +172,7 @@ TEST_F(CmdApp, CheckFailuresAreLinesNotCrashes) {
               "Nobody\tfailing\tOpen 109 Device not exist; OpenResult 302 The registry does not contain a key for "
               "the specified device name\tCheckHealthText \"\"\tDrawerOpened False\t7 ms\n");
     EXPECT_EQ(env.factory.fakes.journal, (std::vector<std::string>{"Create CashDrawer", "CashDrawer.Call Open(Nobody)",
-                                                                    "CashDrawer.Get OpenResult"}));
+                                                                   "CashDrawer.Get OpenResult"}));
 
     // --fire checks at level 2; a drawer that does not respond fails, and
     // the session is still ended.

@@ -7,7 +7,6 @@
 namespace trellup::cmd::test {
 namespace {
 
-
 class ImportTest : public ::testing::Test {
 protected:
     ProvisioningFile Parse(const std::vector<std::string>& devices) {
@@ -47,11 +46,11 @@ TEST_F(ImportTest, WritesWithTheDialogsWriterThenHandSetValuesAndASecondRunChang
                                                  "CheckStatusPeriod", "ConnectorPinNo", "MasterValue",
                                                  "OpenStatusPhase", "PulseOnTime", "Timeout", "CD_Port", "CD_Fire",
                                                  "CS_Port", "CS_Status", "CD_Phase"}));
-    EXPECT_EQ(env.registry.Find(kDrawerKey + "\\Hand", "DllPath")->data, trellup::test::Bytes(std::string("D:\\Ports") + '\0'));
+    EXPECT_EQ(env.registry.Find(kDrawerKey + "\\Hand", "DllPath")->data,
+              trellup::test::Bytes(std::string("D:\\Ports") + '\0'));
 
     const size_t writes = env.registry.writes().size();
-    EXPECT_EQ(Outcomes(Do({DeviceJson("Front"), DeviceJson("Hand", kPorts, "99")})),
-              "unchanged Front; unchanged Hand");
+    EXPECT_EQ(Outcomes(Do({DeviceJson("Front"), DeviceJson("Hand", kPorts, "99")})), "unchanged Front; unchanged Hand");
     EXPECT_EQ(env.registry.writes().size(), writes);
 }
 

@@ -30,8 +30,8 @@ std::string FromWide(UINT code_page, const std::wstring& wide, bool* exact) {
     BOOL defaulted = FALSE;
     const DWORD flags = code_page == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
     BOOL* used_default = code_page == CP_UTF8 ? nullptr : &defaulted;
-    const int n = WideCharToMultiByte(code_page, flags, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                      nullptr, used_default);
+    const int n = WideCharToMultiByte(code_page, flags, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
+                                      used_default);
     if (n <= 0) {
         if (exact != nullptr) *exact = false;
         return std::string();
@@ -57,7 +57,9 @@ bool AnsiCodec::ToAnsi(const std::string& utf8, std::string* ansi) const {
     return exact && ToWide(CP_ACP, 0, *ansi, nullptr) == wide;
 }
 
-std::string AnsiCodec::ToUtf8(const std::string& ansi) const { return FromWide(CP_UTF8, ToWide(CP_ACP, 0, ansi, nullptr), nullptr); }
+std::string AnsiCodec::ToUtf8(const std::string& ansi) const {
+    return FromWide(CP_UTF8, ToWide(CP_ACP, 0, ansi, nullptr), nullptr);
+}
 
 ICmdEnv::FileResult Win32CmdEnv::ReadFile(const std::string& path, uint64_t max_bytes, std::string* content) {
     UniqueFile f(CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,

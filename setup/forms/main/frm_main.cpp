@@ -128,7 +128,8 @@ void frmMain::Form_Load() {
     OPOSMSR1 = factory_.Create(kClassMSR, this);
     for (IOposControl* co : {OPOSCashDrawer1.get(), OPOSLineDisplay1.get(), OPOSPOSPrinter1.get(), OPOSMSR1.get()}) {
         if (co->CreateResult() != kOk) {
-            std::string line = co->ClassName() + " control object not available (" + HexStatus(co->CreateResult()) + ")";
+            std::string line =
+                co->ClassName() + " control object not available (" + HexStatus(co->CreateResult()) + ")";
             // Most terminals' control objects are 32-bit only, and a 64-bit
             // program cannot load them: say where to go instead.
             if (version_.bits == 64 && co->CreateResult() == kClassNotRegistered) line += k64BitHint;
@@ -159,8 +160,8 @@ void frmMain::GetOPOSClass() {
         for (uint32_t index = 0; root.SubkeyName(index, &name); ++index) {
             if (name.empty()) continue;
             const auto images = ImagesOf(name);
-            const int node = TreeView1.Add(TreeViewModel::kNone, "Class_" + name, name, "Class", images.first,
-                                           images.second);
+            const int node =
+                TreeView1.Add(TreeViewModel::kNone, "Class_" + name, name, "Class", images.first, images.second);
             AddOPOSDevices(std::string(kOposRoot) + "\\" + name, node);
             TreeView1.Expand(node);
         }
@@ -188,8 +189,7 @@ void frmMain::AddOPOSDevices(const std::string& class_key_path, int class_node) 
     for (uint32_t index = 0; key.SubkeyName(index, &device); ++index) {
         if (device.empty()) continue;
         if (class_name == kClassCashDrawer) m_CashDrawerNames.push_back(device);
-        TreeView1.Add(class_node, "Device_" + class_name + "_" + device, device, "Device", images.first,
-                      images.second);
+        TreeView1.Add(class_node, "Device_" + class_name + "_" + device, device, "Device", images.first, images.second);
     }
 }
 
@@ -298,8 +298,7 @@ void frmMain::TreeView1_MouseUp(int button, int /*shift*/, int x, int y) {
     // Property is offered for the device right-clicked, not the one shown.
     if (n.tag == "Device") {
         std::string prog_id;
-        modRegistry::QueryDeviceValue(store_, gPopupNode.parent_text, gPopupNode.text, "", kRegSz, &prog_id,
-                                      nullptr);
+        modRegistry::QueryDeviceValue(store_, gPopupNode.parent_text, gPopupNode.text, "", kRegSz, &prog_id, nullptr);
         Menu_Device_Property.enabled = IsOwnServiceObject(prog_id);
     }
     Menu_Check_Health_Internal.enabled = true;
@@ -320,8 +319,8 @@ void frmMain::MenuCommand(const MenuItem* item) {
     } else if (item == &Menu_Device_Property) {
         DeviceProperty();
     } else if (gPopupNode.valid) {
-        const int32_t level = item == &Menu_Check_Health_Internal   ? 1
-                              : item == &Menu_Check_Health_External ? 2
+        const int32_t level = item == &Menu_Check_Health_Internal      ? 1
+                              : item == &Menu_Check_Health_External    ? 2
                               : item == &Menu_Check_Health_Interactive ? 3
                                                                        : 0;
         if (level != 0) RunCheckHealth(gPopupNode.parent_text, gPopupNode.text, level);

@@ -163,8 +163,7 @@ public:
     MenuModel Menu_Device{"Menu_Device",
                           "Device",
                           {&Menu_Check_Health_Internal, &Menu_Check_Health_External, &Menu_Check_Health_Interactive,
-                           nullptr, &Menu_Device_Property, nullptr, &Menu_Delete_Device, nullptr,
-                           &Menu_Device_Rescan}};
+                           nullptr, &Menu_Device_Property, nullptr, &Menu_Delete_Device, nullptr, &Menu_Device_Rescan}};
 
     // ---- Control objects and window state ---------------------------------
     std::unique_ptr<IOposControl> OPOSCashDrawer1;

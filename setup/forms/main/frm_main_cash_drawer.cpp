@@ -36,10 +36,10 @@ void frmMain::cmdWaitCashDrawerClose_Click() {
             explicit Blocked(CaptionedModel& w) : window(w) { window.SetEnabled(false); }
             ~Blocked() { window.SetEnabled(true); }
         } blocked(Form);
-        answered = CallCode(drawer, "WaitDrawerClose", "WaitForDrawerClose",
-                            {OposValue::Long(10000), OposValue::Long(1000), OposValue::Long(1000),
-                             OposValue::Long(2000)},
-                            &m_ResultCode);
+        answered =
+            CallCode(drawer, "WaitDrawerClose", "WaitForDrawerClose",
+                     {OposValue::Long(10000), OposValue::Long(1000), OposValue::Long(1000), OposValue::Long(2000)},
+                     &m_ResultCode);
     }
     if (answered) LogResult("WaitDrawerClose");
 }
@@ -77,7 +77,8 @@ void frmMain::RefreshCashDrawerValues() {
 
 void frmMain::OnStatusUpdateEvent(IOposControl& from, int32_t data) {
     if (&from == OPOSCashDrawer1.get()) {
-        AddLogLine("StatusUpdateEvent : [" + std::to_string(data) + "] " + (data == common::opos::kDrawerOpen ? "Drawer Opened" : "Drawer Closed"));
+        AddLogLine("StatusUpdateEvent : [" + std::to_string(data) + "] " +
+                   (data == common::opos::kDrawerOpen ? "Drawer Opened" : "Drawer Closed"));
     } else if (&from == OPOSMSR1.get()) {
         OnMsrStatusUpdateEvent(data);
     }

@@ -82,10 +82,8 @@ void frmMain::NumberBox_KeyPress(TextBox& box, int key) {
         const char* property;  // nullptr: the box only tidies its text
     };
     const NumberBox boxes[] = {
-        {&txtBlinkRate, "Blink Rate", "BlinkRate"},
-        {&txtCursorColumn, "Cursor Column", "CursorColumn"},
-        {&txtCursorRow, "Cursor Row", "CursorRow"},
-        {&txtDeviceBrightness, "Brightness", "DeviceBrightness"},
+        {&txtBlinkRate, "Blink Rate", "BlinkRate"}, {&txtCursorColumn, "Cursor Column", "CursorColumn"},
+        {&txtCursorRow, "Cursor Row", "CursorRow"}, {&txtDeviceBrightness, "Brightness", "DeviceBrightness"},
         {&txtScrollUnits, "Units", nullptr},
     };
     const NumberBox* entry = nullptr;

@@ -33,7 +33,8 @@ void frmMain::ShowTracksToRead() {
         int32_t bit;
         const char* item;
     };
-    const Track tracks[] = {{&chkTrack1, 1, " 1,"}, {&chkTrack2, 2, " 2,"}, {&chkTrack3, 4, " 3,"}, {&chkTrack4, 8, " 4,"}};
+    const Track tracks[] = {
+        {&chkTrack1, 1, " 1,"}, {&chkTrack2, 2, " 2,"}, {&chkTrack3, 4, " 3,"}, {&chkTrack4, 8, " 4,"}};
     std::string list;
     {
         struct Showing {
@@ -123,20 +124,18 @@ void frmMain::OnDataEvent(IOposControl& from, int32_t status) {
     AddLogLine(std::string("Data Event : [") + hex + "]");
 }
 
-void frmMain::OnErrorEvent(IOposControl& from, int32_t result_code, int32_t result_code_extended,
-                           int32_t error_locus, int32_t* /*error_response*/) {
+void frmMain::OnErrorEvent(IOposControl& from, int32_t result_code, int32_t result_code_extended, int32_t error_locus,
+                           int32_t* /*error_response*/) {
     // Only the MSR's error events have a handler; the response stays as the
     // control object passed it.
     if (&from != OPOSMSR1.get()) return;
     OposValue type;
-    const std::string report_type =
-        ReadValue(&from, "Error Event", "ErrorReportType", OposValue::Type::Long, &type)
-            ? std::to_string(type.long_value())
-            : std::string();
-    shell_.MsgBox("Error Report Type : [" + report_type + "]\n" +
-                      "Result Code : [" + std::to_string(result_code) + "]\n" +
-                      "Result Code Extended=" + std::to_string(result_code_extended) + "]\n" +
-                      "Error Locus [" + std::to_string(error_locus) + "]",
+    const std::string report_type = ReadValue(&from, "Error Event", "ErrorReportType", OposValue::Type::Long, &type)
+                                        ? std::to_string(type.long_value())
+                                        : std::string();
+    shell_.MsgBox("Error Report Type : [" + report_type + "]\n" + "Result Code : [" + std::to_string(result_code) +
+                      "]\n" + "Result Code Extended=" + std::to_string(result_code_extended) + "]\n" + "Error Locus [" +
+                      std::to_string(error_locus) + "]",
                   mb::kOk, kAppTitle);
     AddLogLine("Error Event");
 }

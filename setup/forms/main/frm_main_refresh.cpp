@@ -41,7 +41,8 @@ void frmMain::LogCallFailure(const std::string& operation, HResult hr) {
 bool frmMain::CallCode(IOposControl* object, const std::string& operation, const std::string& method,
                        const std::vector<OposValue>& args, int32_t* code) {
     OposValue result;
-    const HResult hr = object == nullptr ? kClassNotRegistered : object->Call(method, args, OposValue::Type::Long, &result);
+    const HResult hr =
+        object == nullptr ? kClassNotRegistered : object->Call(method, args, OposValue::Type::Long, &result);
     if (hr != kOk) {
         LogCallFailure(operation, hr);
         return false;
@@ -72,12 +73,12 @@ bool frmMain::WriteValue(IOposControl* object, const std::string& operation, con
     return true;
 }
 
-bool frmMain::RefreshRead(IOposControl* object, const std::string& property, OposValue::Type type,
-                          OposValue* value) {
+bool frmMain::RefreshRead(IOposControl* object, const std::string& property, OposValue::Type type, OposValue* value) {
     OposValue read;
     const HResult hr = object->Get(property, type, &read);
     if (hr != kOk) {
-        if (refresh_failure_.empty()) refresh_failure_ = "Refresh " + property + " : call failed (" + HexStatus(hr) + ")";
+        if (refresh_failure_.empty())
+            refresh_failure_ = "Refresh " + property + " : call failed (" + HexStatus(hr) + ")";
         return false;
     }
     *value = read;

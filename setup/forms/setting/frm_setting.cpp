@@ -226,9 +226,9 @@ void frmSetting::btnOK_Click() {
     const std::string& old_name = gCurDevice.DeviceName;
     const bool rename = gSettingMode == kSettingProperty && gEditDevice.DeviceName != old_name;
     const std::string entry = EntryName(gEditDevice.ClassName, gEditDevice.DeviceName);
-    const std::string action = rename ? "rename " + EntryName(gEditDevice.ClassName, old_name) + " to " +
-                                            gEditDevice.DeviceName
-                                      : "write " + entry;
+    const std::string action =
+        rename ? "rename " + EntryName(gEditDevice.ClassName, old_name) + " to " + gEditDevice.DeviceName
+               : "write " + entry;
     // One key under both spellings: its name keeps the spelling it has.
     if (rename && SameIgnoringCase(gEditDevice.DeviceName, old_name)) {
         ReportRegistryFailure(shell_, action, "Registry key names ignore letter case.");
@@ -238,10 +238,9 @@ void frmSetting::btnOK_Click() {
     // lose its settings, so that happens only when the user says so. The
     // entry written then holds nothing of the one it replaces.
     const bool replace = OverwritesAnotherEntry();
-    if (replace &&
-        shell_.MsgBox("A device named " + gEditDevice.DeviceName + " already exists." + "\n\n" +
-                          "Do you want to replace its settings ?",
-                      mb::kYesNo | mb::kIconExclamation | mb::kDefaultButton2, kInformation) != mb::kIdYes) {
+    if (replace && shell_.MsgBox("A device named " + gEditDevice.DeviceName + " already exists." + "\n\n" +
+                                     "Do you want to replace its settings ?",
+                                 mb::kYesNo | mb::kIconExclamation | mb::kDefaultButton2, kInformation) != mb::kIdYes) {
         return;
     }
 
@@ -250,8 +249,8 @@ void frmSetting::btnOK_Click() {
 
     // All or nothing; a rename carries the entry's hand-set values (the
     // custom port settings) and removes the old key last.
-    const modRegistry::SaveResult saved = modRegistry::SaveDeviceRecord(
-        store_, gEditDevice, rename ? old_name : std::string(), replace, write_dll_path);
+    const modRegistry::SaveResult saved =
+        modRegistry::SaveDeviceRecord(store_, gEditDevice, rename ? old_name : std::string(), replace, write_dll_path);
     if (saved.result != kRegSuccess) {
         ReportRegistryFailure(shell_, action, saved.result,
                               saved.restored ? kRegistryNotChanged : entry + " may hold part of the new settings.");

@@ -34,9 +34,9 @@ public:
     CaptionedModel Form{"frmSetting", ""};  // the dialog itself: caption and shown state
 
     Label Label2{"Label2", "Master Device :"};
-    ComboBox MasterDevice{"MasterDevice"};  // display names of the hardware models
+    ComboBox MasterDevice{"MasterDevice"};     // display names of the hardware models
     Label lblMasterDevice{"lblMasterDevice"};  // the record's model, in property mode
-    ComboBox MasterName{"MasterName"};  // never shown: section names, index-parallel to MasterDevice
+    ComboBox MasterName{"MasterName"};         // never shown: section names, index-parallel to MasterDevice
     Label Label1{"Label1", "Device Name :"};
     TextBox txtDeviceName{"txtDeviceName", "NVCD1"};
     Label Label21{"Label21", "Pulse On Time (ms) :"};

@@ -101,10 +101,11 @@ inline const std::string kDrawerKey = "SOFTWARE\\OLEforRetail\\ServiceOPOS\\Cash
 inline std::string DeviceJson(const std::string& name, const std::string& extra = "",
                               const std::string& master_value = "8") {
     return R"({"name": ")" + name + R"J(", "class": "CashDrawer", "values": {
-      "(default)": "Kestrix.CashDrawer", "Description": "Kestrix cash drawer", "DeviceName": ")J" + name + R"(",
+      "(default)": "Kestrix.CashDrawer", "Description": "Kestrix cash drawer", "DeviceName": ")J" +
+           name + R"(",
       "DeviceDesc": "Bench drawer", "Master": "Bench", "CheckStatusPeriod": 300, "ConnectorPinNo": 1,
-      "MasterValue": )" + master_value + R"(, "OpenStatusPhase": 0, "PulseOnTime": 100, "Timeout": 2000)" +
-           extra + "}}";
+      "MasterValue": )" +
+           master_value + R"(, "OpenStatusPhase": 0, "PulseOnTime": 100, "Timeout": 2000)" + extra + "}}";
 }
 
 inline std::string FileJson(const std::vector<std::string>& devices) {
@@ -114,8 +115,7 @@ inline std::string FileJson(const std::vector<std::string>& devices) {
 }
 
 // The five hand-set values of MasterValue 99 on the bench's ports.
-inline const std::string kPorts =
-    R"(, "CD_Port": 640, "CD_Fire": 16, "CS_Port": 641, "CS_Status": 1, "CD_Phase": 0)";
+inline const std::string kPorts = R"(, "CD_Port": 640, "CD_Fire": 16, "CS_Port": 641, "CS_Status": 1, "CD_Phase": 0)";
 
 // Runs one command line; keeps its exit code and both streams.
 struct CmdRun {

@@ -42,7 +42,8 @@ HResult FakeOposControl::Get(const std::string& name, OposValue::Type type, Opos
     OposValue v = it == properties.end() ? OposValue::Long(0) : it->second;
     // Convert as a dispatcher would: numbers and Booleans into each other.
     if (type == OposValue::Type::Bool && v.type() == OposValue::Type::Long) v = OposValue::Bool(v.long_value() != 0);
-    if (type == OposValue::Type::Long && v.type() == OposValue::Type::Bool) v = OposValue::Long(v.bool_value() ? -1 : 0);
+    if (type == OposValue::Type::Long && v.type() == OposValue::Type::Bool)
+        v = OposValue::Long(v.bool_value() ? -1 : 0);
     if (type == OposValue::Type::String && v.type() != OposValue::Type::String) v = OposValue::String(Describe(v));
     if (type != OposValue::Type::String && v.type() == OposValue::Type::String) return kTypeMismatch;
     *value = v;
@@ -58,8 +59,8 @@ HResult FakeOposControl::Put(const std::string& name, const OposValue& value) {
 
 std::unique_ptr<IOposControl> FakeOposFactory::Create(const std::string& class_name, IOposEvents* events) {
     journal.push_back("Create " + class_name);
-    auto object = std::make_unique<FakeOposControl>(
-        class_name, missing.count(class_name) ? kClassNotRegistered : kOk, &journal, events);
+    auto object = std::make_unique<FakeOposControl>(class_name, missing.count(class_name) ? kClassNotRegistered : kOk,
+                                                    &journal, events);
     created[class_name] = object.get();
     return object;
 }

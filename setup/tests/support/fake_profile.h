@@ -23,8 +23,8 @@ public:
     void RemoveFile(const std::string& path);
 
     uint32_t GetInt(const char* section, const char* key, int32_t default_value, const char* path) override;
-    uint32_t GetString(const char* section, const char* key, const char* default_value, char* buffer,
-                       uint32_t size, const char* path) override;
+    uint32_t GetString(const char* section, const char* key, const char* default_value, char* buffer, uint32_t size,
+                       const char* path) override;
 
     int reads() const { return reads_; }
     const std::string& last_path() const { return last_path_; }

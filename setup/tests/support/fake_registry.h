@@ -51,8 +51,7 @@ public:
     void CloseKey(Key key) override;
 
     // Test side. Paths are below HKLM, separated by backslashes.
-    void PutValue(const std::string& path, const std::string& name, uint32_t type,
-                  const std::vector<uint8_t>& data);
+    void PutValue(const std::string& path, const std::string& name, uint32_t type, const std::vector<uint8_t>& data);
     void PutString(const std::string& path, const std::string& name, const std::string& text);  // with terminator
     void PutDword(const std::string& path, const std::string& name, uint32_t value);
     void PutKey(const std::string& path);

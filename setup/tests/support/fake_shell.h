@@ -21,8 +21,8 @@ public:
         std::string caption;
     };
     struct Popup {
-        std::string menu;                   // the menu's name
-        std::vector<std::string> enabled;   // names of its enabled entries, in order
+        std::string menu;                  // the menu's name
+        std::vector<std::string> enabled;  // names of its enabled entries, in order
         int x, y;
     };
 

@@ -28,7 +28,8 @@ protected:
     StorePlatform platform() { return StorePlatform{&registry, &profile, &folder}; }
 
     // A device key with its default value (the SO ProgID).
-    void AddDevice(const std::string& cls, const std::string& device, const std::string& prog_id = "Norvane.CashDrawer.1") {
+    void AddDevice(const std::string& cls, const std::string& device,
+                   const std::string& prog_id = "Norvane.CashDrawer.1") {
         registry.PutString(modRegistry::DeviceKeyPath(cls, device), "", prog_id);
     }
     void AddClass(const std::string& cls) { registry.PutKey(std::string(kOposRoot) + "\\" + cls); }
@@ -47,7 +48,8 @@ protected:
                "[BENCH]\nMaster=Bench simulated terminal\nSOName=Norvane.CashDrawer\n"
                "SODescription=Norvane OPOS Cash Drawer Service Object\nDeviceDesc=Bench drawer\n"
                "MasterValue=8\nCheckStatusPeriod=250\nConnectorPinNo=3\nOpenStatusPhase=0\nPulseOnTime=" +
-               bench_pulse + "\nTimeout=2000\n"
+               bench_pulse +
+               "\nTimeout=2000\n"
                "[NOPULSE]\nMaster=No pulse model\nSOName=Other.CashDrawer\nMasterValue=9\nOpenStatusPhase=5\n"
                "Timeout=1500\n");
     }

@@ -86,9 +86,7 @@ public:
     STDMETHODIMP get_accState(VARIANT c, VARIANT* s) override { return inner_->get_accState(c, s); }
     STDMETHODIMP get_accHelp(VARIANT c, BSTR* h) override { return inner_->get_accHelp(c, h); }
     STDMETHODIMP get_accHelpTopic(BSTR* f, VARIANT c, LONG* t) override { return inner_->get_accHelpTopic(f, c, t); }
-    STDMETHODIMP get_accKeyboardShortcut(VARIANT c, BSTR* k) override {
-        return inner_->get_accKeyboardShortcut(c, k);
-    }
+    STDMETHODIMP get_accKeyboardShortcut(VARIANT c, BSTR* k) override { return inner_->get_accKeyboardShortcut(c, k); }
     STDMETHODIMP get_accFocus(VARIANT* f) override { return inner_->get_accFocus(f); }
     STDMETHODIMP get_accSelection(VARIANT* s) override { return inner_->get_accSelection(s); }
     STDMETHODIMP get_accDefaultAction(VARIANT c, BSTR* a) override { return inner_->get_accDefaultAction(c, a); }

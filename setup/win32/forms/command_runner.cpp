@@ -65,8 +65,8 @@ LRESULT CALLBACK CommandRunner::InputHook(int code, WPARAM wp, LPARAM lp) {
                            (msg->message >= WM_NCMOUSEMOVE && msg->message <= WM_NCXBUTTONDBLCLK);
         GUITHREADINFO gui{};
         gui.cbSize = sizeof gui;
-        const bool in_menu = GetGUIThreadInfo(GetCurrentThreadId(), &gui) &&
-                             (gui.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE)) != 0;
+        const bool in_menu =
+            GetGUIThreadInfo(GetCurrentThreadId(), &gui) && (gui.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE)) != 0;
         if (input && !in_menu && msg->hwnd != nullptr && IsChild(self->window_, msg->hwnd)) msg->message = WM_NULL;
     }
     return CallNextHookEx(nullptr, code, wp, lp);

@@ -102,8 +102,9 @@ void ControlBinder::ShowAll(const Binding& b) {
     // its own enabled and visible states (a form's window shows itself).
     if (b.kind == ControlKind::Title) return;
     if (auto* check = dynamic_cast<CheckBox*>(b.model)) {
-        Button_SetCheck(b.hwnd, check->Value() == 1 ? BST_CHECKED : check->Value() == 2 ? BST_INDETERMINATE
-                                                                                        : BST_UNCHECKED);
+        Button_SetCheck(b.hwnd, check->Value() == 1   ? BST_CHECKED
+                                : check->Value() == 2 ? BST_INDETERMINATE
+                                                      : BST_UNCHECKED);
     }
     if (b.kind == ControlKind::ListBox || b.kind == ControlKind::ComboBox || b.kind == ControlKind::TreeView) {
         ShowItems(b);
@@ -190,8 +191,8 @@ void ControlBinder::AddTreeItem(const Binding& b, int node) {
     ins.item.iImage = n.image;
     ins.item.iSelectedImage = n.selected_image;
     ins.item.lParam = node;
-    HTREEITEM item = reinterpret_cast<HTREEITEM>(
-        SendMessageW(b.hwnd, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&ins)));
+    HTREEITEM item =
+        reinterpret_cast<HTREEITEM>(SendMessageW(b.hwnd, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&ins)));
     if (tree_items_.size() <= static_cast<size_t>(node)) tree_items_.resize(static_cast<size_t>(node) + 1);
     tree_items_[static_cast<size_t>(node)] = item;
 }
@@ -241,17 +242,13 @@ void ControlBinder::OnModelChanged(ControlModel& model, Prop what, int index) {
         InvalidateRect(b.hwnd, nullptr, TRUE);
         ShowToolTip(b);
         break;
-    case Prop::ToolTip:
-        ShowToolTip(b);
-        break;
+    case Prop::ToolTip: ShowToolTip(b); break;
     case Prop::Value: {
         const int v = static_cast<CheckBox&>(model).Value();
         Button_SetCheck(b.hwnd, v == 1 ? BST_CHECKED : v == 2 ? BST_INDETERMINATE : BST_UNCHECKED);
         break;
     }
-    case Prop::Items:
-        ShowItems(b);
-        break;
+    case Prop::Items: ShowItems(b); break;
     case Prop::ItemAdded:
         if (b.kind == ControlKind::TreeView) {
             AddTreeItem(b, index);
@@ -286,9 +283,7 @@ void ControlBinder::OnModelChanged(ControlModel& model, Prop what, int index) {
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         break;
     }
-    case Prop::Expanded:
-        TreeView_Expand(b.hwnd, ItemOf(index), TVE_EXPAND);
-        break;
+    case Prop::Expanded: TreeView_Expand(b.hwnd, ItemOf(index), TVE_EXPAND); break;
     }
 }
 
@@ -338,8 +333,7 @@ ControlModel* ControlBinder::TakeInput(HWND hwnd, UINT code) {
         }
         break;
     }
-    default:
-        break;
+    default: break;
     }
     return b.model;
 }

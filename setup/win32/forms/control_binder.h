@@ -18,13 +18,13 @@
 namespace trellup::win32 {
 
 enum class ControlKind {
-    Title,         // a static text no one changes, or a window whose caption alone is bound
-    Label,         // a value label: coloured background, tool tip, notifies clicks
+    Title,  // a static text no one changes, or a window whose caption alone is bound
+    Label,  // a value label: coloured background, tool tip, notifies clicks
     Button,
     CheckBox,
     OptionButton,
     TextBox,
-    ComboBox,      // editable drop-down
+    ComboBox,  // editable drop-down
     ListBox,
     Frame,
     Picture,

@@ -23,8 +23,7 @@ DWORD StyleOf(ControlKind kind) {
         return LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_EXTENDEDSEL | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP;
     case ControlKind::Frame: return WS_CLIPSIBLINGS;
     case ControlKind::Picture: return SS_ICON | SS_NOTIFY | SS_CENTERIMAGE | SS_REALSIZEIMAGE;
-    case ControlKind::TreeView:
-        return TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_SHOWSELALWAYS | WS_TABSTOP;
+    case ControlKind::TreeView: return TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_SHOWSELALWAYS | WS_TABSTOP;
     }
     return 0;
 }
@@ -81,9 +80,10 @@ void FormWindow::Create(HWND window, FormTable table, const std::function<int(in
         const std::wstring text = e.title != nullptr ? Wide(e.title) : std::wstring();
         const DWORD style = e.own_styles ? e.style : StyleOf(e.kind);
         const DWORD ex_style = e.own_styles ? e.ex_style : ExStyleOf(e.kind);
-        HWND control = CreateWindowExW(ex_style, ClassOf(e.kind), text.c_str(), WS_CHILD | (e.own_styles ? 0 : WS_VISIBLE) | style,
-                                       scale(e.x), scale(e.y), scale(e.w), scale(e.h), parent,
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+        HWND control =
+            CreateWindowExW(ex_style, ClassOf(e.kind), text.c_str(), WS_CHILD | (e.own_styles ? 0 : WS_VISIBLE) | style,
+                            scale(e.x), scale(e.y), scale(e.w), scale(e.h), parent,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
         if (control == nullptr) continue;
         if (e.kind != ControlKind::Title) by_id_[e.id] = i;
         Name(control, e, previous);
@@ -99,8 +99,8 @@ void FormWindow::Create(HWND window, FormTable table, const std::function<int(in
             common::win32::Subclass<&FormWindow::OnBoxMessage>(control, this);
         }
         if (e.icon != 0) {
-            HICON icon = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(e.icon), IMAGE_ICON,
-                                                       scale(e.icon_size), scale(e.icon_size), 0));
+            HICON icon = static_cast<HICON>(
+                LoadImageW(instance_, MAKEINTRESOURCEW(e.icon), IMAGE_ICON, scale(e.icon_size), scale(e.icon_size), 0));
             icons_.emplace_back(icon);
             SendMessageW(control, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
         }
@@ -217,9 +217,7 @@ LRESULT FormWindow::OnPictureMessage(HWND picture, UINT msg, WPARAM wp, LPARAM l
         }
         break;
     case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-        InvalidateRect(picture, nullptr, TRUE);
-        break;
+    case WM_KILLFOCUS: InvalidateRect(picture, nullptr, TRUE); break;
     case WM_PAINT: {
         const LRESULT r = DefSubclassProc(picture, msg, wp, lp);
         if (GetFocus() == picture) {
@@ -232,8 +230,7 @@ LRESULT FormWindow::OnPictureMessage(HWND picture, UINT msg, WPARAM wp, LPARAM l
         }
         return r;
     }
-    default:
-        break;
+    default: break;
     }
     return DefSubclassProc(picture, msg, wp, lp);
 }

@@ -51,27 +51,21 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORLISTBOX:
     case WM_DRAWITEM:
-    case WM_MEASUREITEM:
-        return SendMessageW(GetParent(hwnd), msg, wp, lp);
-    case WM_PAINT:
-        Paint(hwnd);
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
+    case WM_MEASUREITEM: return SendMessageW(GetParent(hwnd), msg, wp, lp);
+    case WM_PAINT: Paint(hwnd); return 0;
+    case WM_ERASEBKGND: return 1;
     case WM_SETFONT:
         SetWindowLongPtrW(hwnd, kFontSlot, static_cast<LONG_PTR>(wp));
         if (LOWORD(lp)) InvalidateRect(hwnd, nullptr, TRUE);
         return 0;
-    case WM_GETFONT:
-        return GetWindowLongPtrW(hwnd, kFontSlot);
+    case WM_GETFONT: return GetWindowLongPtrW(hwnd, kFontSlot);
     case WM_SETTEXT:
     case WM_ENABLE: {
         const LRESULT r = DefWindowProcW(hwnd, msg, wp, lp);
         InvalidateRect(hwnd, nullptr, TRUE);
         return r;
     }
-    default:
-        return DefWindowProcW(hwnd, msg, wp, lp);
+    default: return DefWindowProcW(hwnd, msg, wp, lp);
     }
 }
 

@@ -14,13 +14,11 @@
 namespace trellup::win32 {
 namespace {
 
-
 LogClock Now() {
     SYSTEMTIME t;
     GetLocalTime(&t);
     return LogClock{t.wHour, t.wMinute, t.wSecond, t.wMilliseconds};
 }
-
 
 // Owns a clipboard opened for this window.
 class ClipboardScope {
@@ -57,7 +55,8 @@ std::wstring LogList::Line(int index) const {
     const LRESULT n = SendMessageW(list_, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
     if (n == LB_ERR) return {};
     std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-    const LRESULT got = SendMessageW(list_, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    const LRESULT got =
+        SendMessageW(list_, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
     text.resize(got == LB_ERR ? 0 : static_cast<size_t>(got));
     return text;
 }
@@ -121,8 +120,8 @@ bool LogList::SaveTo(const std::wstring& path) const {
     const std::string text = LogFileText(header, lines);
 
     const std::wstring temporary = path + L".part";
-    common::win32::UniqueFile file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    common::win32::UniqueFile file(
+        CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
     const bool ok = WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
@@ -158,8 +157,8 @@ void LogList::ShowMenu(int x, int y) {
     if (x == -1 && y == -1) {
         RECT rc{};
         const LRESULT caret = SendMessageW(list_, LB_GETCARETINDEX, 0, 0);
-        if (caret == LB_ERR || SendMessageW(list_, LB_GETITEMRECT, static_cast<WPARAM>(caret),
-                                            reinterpret_cast<LPARAM>(&rc)) == LB_ERR) {
+        if (caret == LB_ERR ||
+            SendMessageW(list_, LB_GETITEMRECT, static_cast<WPARAM>(caret), reinterpret_cast<LPARAM>(&rc)) == LB_ERR) {
             GetClientRect(list_, &rc);
             rc.bottom = rc.top;
         }
@@ -178,9 +177,8 @@ void LogList::ShowMenu(int x, int y) {
     AppendMenuW(menu.get(), MF_STRING | any, IDM_Log_Clear, L"C&lear");
     HWND owner = GetAncestor(list_, GA_ROOT);
     SetForegroundWindow(owner);
-    const UINT cmd = static_cast<UINT>(
-        TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN, x, y, 0, owner,
-                       nullptr));
+    const UINT cmd = static_cast<UINT>(TrackPopupMenu(
+        menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN, x, y, 0, owner, nullptr));
     PostMessageW(owner, WM_NULL, 0, 0);
     switch (cmd) {
     case IDM_Log_Copy: Copy(false); break;
@@ -231,11 +229,8 @@ LRESULT LogList::OnMessage(HWND, UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         }
         break;
-    case WM_CONTEXTMENU:
-        ShowMenu(GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
-        return 0;
-    default:
-        break;
+    case WM_CONTEXTMENU: ShowMenu(GET_X_LPARAM(lp), GET_Y_LPARAM(lp)); return 0;
+    default: break;
     }
     return DefSubclassProc(list_, msg, wp, lp);
 }

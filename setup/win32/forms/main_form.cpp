@@ -20,6 +20,8 @@ constexpr int kMargin = 8;
 SIZE MainClientSize() { return SIZE{1096, 620}; }
 SIZE MainMinimumClientSize() { return SIZE{kLogLeft + kLogLeastWidth + kMargin, 620}; }
 
+// A table keeps its columns.
+// clang-format off
 FormTable MainForm(frmMain& f) {
     // The number boxes take Enter themselves; every other key is typed.
     auto enter = [&f](TextBox& box) { return [&f, &box] { f.NumberBox_KeyPress(box, 13); }; };
@@ -207,6 +209,7 @@ FormTable MainForm(frmMain& f) {
     l.push_back({IDC_framePOSPrinter, K::Frame, &f.framePOSPrinter, 0, fx, fy, fw, fh});
     return l;
 }
+// clang-format on
 
 std::map<const MenuItem*, UINT> MainMenuIds(frmMain& f) {
     return {

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <iterator>
 
-
 #include "command_runner.h"
 #include "frame_window.h"
 #include "resource_ids.h"
@@ -83,9 +82,9 @@ bool MainWindow::Create() {
     runner_ = std::make_unique<CommandRunner>(hwnd_);
     const Dpi dpi;
 
-    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance_,
-                               nullptr);
+    tooltip_ =
+        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance_, nullptr);
     SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, dpi(420));
     binder_ = std::make_unique<ControlBinder>(tooltip_);
     binder_->Bind(form_.Form, hwnd_, ControlKind::Title, nullptr);
@@ -134,13 +133,14 @@ void MainWindow::CreateImages() {
 void MainWindow::CreateControls() {
     controls_ = std::make_unique<FormWindow>(instance_, *binder_,
                                              [this](const std::function<void()>& action) { runner_->Run(action); });
-    controls_->Create(hwnd_, MainForm(form_), [dpi = Dpi()](int pixels) { return dpi(pixels); },
-                      static_cast<HFONT>(font_.get()), [this](const FormRow& row, HWND control) {
-                          if (row.kind != ControlKind::TreeView) return;
-                          tree_ = control;
-                          TreeView_SetImageList(control, tree_images_.get(), TVSIL_NORMAL);
-                          common::win32::Subclass<&MainWindow::OnTreeMessage>(control, this);
-                      });
+    controls_->Create(
+        hwnd_, MainForm(form_), [dpi = Dpi()](int pixels) { return dpi(pixels); }, static_cast<HFONT>(font_.get()),
+        [this](const FormRow& row, HWND control) {
+            if (row.kind != ControlKind::TreeView) return;
+            tree_ = control;
+            TreeView_SetImageList(control, tree_images_.get(), TVSIL_NORMAL);
+            common::win32::Subclass<&MainWindow::OnTreeMessage>(control, this);
+        });
 }
 
 void MainWindow::CreateFont() {
@@ -259,8 +259,8 @@ void MainWindow::ReadingOrder() {
     }
     for (const FormWindow::Placed& p : controls_->placed()) {
         const FormRow& e = *p.row;
-        const bool test_frame = e.kind == ControlKind::Frame && e.parent == 0 && e.x == kTestFrameLeft &&
-                                e.y == kTestFrameTop;
+        const bool test_frame =
+            e.kind == ControlKind::Frame && e.parent == 0 && e.x == kTestFrameLeft && e.y == kTestFrameTop;
         if (!test_frame || after == nullptr) continue;
         SetWindowPos(p.hwnd, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         after = p.hwnd;
@@ -305,8 +305,7 @@ LRESULT MainWindow::OnTreeMessage(HWND tree, UINT msg, WPARAM wp, LPARAM lp) {
         // From the keyboard (a right click has opened its menu already).
         if (lp == -1) ShowTreeMenuAtSelection();
         return 0;
-    default:
-        break;
+    default: break;
     }
     return DefSubclassProc(tree, msg, wp, lp);
 }
@@ -321,8 +320,7 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
             controls_->OnCommand(reinterpret_cast<HWND>(lp), LOWORD(wp), HIWORD(wp));
         }
         return 0;
-    case WM_NOTIFY:
-        return OnNotify(reinterpret_cast<const NMHDR*>(lp));
+    case WM_NOTIFY: return OnNotify(reinterpret_cast<const NMHDR*>(lp));
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
         if (binder_ != nullptr) {
@@ -331,12 +329,8 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
             }
         }
         return DefWindowProcW(hwnd_, msg, wp, lp);
-    case WM_SIZE:
-        Place();
-        return 0;
-    case WM_GETMINMAXINFO:
-        OnMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lp));
-        return 0;
+    case WM_SIZE: Place(); return 0;
+    case WM_GETMINMAXINFO: OnMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lp)); return 0;
     case WM_HSCROLL:
     case WM_VSCROLL:
         if (lp == 0) OnScroll(msg == WM_HSCROLL ? SB_HORZ : SB_VERT, wp);
@@ -346,7 +340,8 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         // the size the system suggests.
         dpi_ = HIWORD(wp);
         CreateFont();
-        for (const FormWindow::Placed& p : controls_->placed()) SendMessageW(p.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+        for (const FormWindow::Placed& p : controls_->placed())
+            SendMessageW(p.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
         const RECT* suggested = reinterpret_cast<const RECT*>(lp);
         SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                      suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -366,11 +361,8 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         if (runner_ != nullptr && runner_->DeferClose()) return 0;
         DestroyWindow(hwnd_);
         return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    default:
-        return DefWindowProcW(hwnd_, msg, wp, lp);
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    default: return DefWindowProcW(hwnd_, msg, wp, lp);
     }
 }
 
@@ -416,8 +408,7 @@ LRESULT MainWindow::OnNotify(const NMHDR* hdr) {
         }
         return 0;
     }
-    default:
-        return 0;
+    default: return 0;
     }
 }
 

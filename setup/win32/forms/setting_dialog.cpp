@@ -35,7 +35,8 @@ private:
 class WindowDc {
 public:
     explicit WindowDc(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {
-        if (dc_ != nullptr) old_font_ = SelectObject(dc_, reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd, WM_GETFONT, 0, 0)));
+        if (dc_ != nullptr)
+            old_font_ = SelectObject(dc_, reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd, WM_GETFONT, 0, 0)));
     }
     ~WindowDc() {
         if (dc_ == nullptr) return;
@@ -123,8 +124,9 @@ void SettingDialog::CentreOn(HWND owner) {
 
 INT_PTR SettingDialog::OnInitDialog() {
     const Dpi dpi;
-    controls_.Create(hwnd_, SettingForm(form_), [&dpi](int pixels) { return dpi(pixels); },
-                     reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
+    controls_.Create(
+        hwnd_, SettingForm(form_), [&dpi](int pixels) { return dpi(pixels); },
+        reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
     FitClientArea();
     form_.Form.Bind(this);
     SetWindowTextW(hwnd_, Wide(form_.Form.Caption()).c_str());
@@ -143,9 +145,7 @@ void SettingDialog::FitClientArea() {
 
 INT_PTR SettingDialog::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_COMMAND:
-        controls_.OnCommand(reinterpret_cast<HWND>(lp), LOWORD(wp), HIWORD(wp));
-        return TRUE;
+    case WM_COMMAND: controls_.OnCommand(reinterpret_cast<HWND>(lp), LOWORD(wp), HIWORD(wp)); return TRUE;
     case WM_CLOSE:
         // The close box is Cancel: the dialog is hidden, never destroyed.
         form_.btnCancel_Click();
@@ -153,8 +153,7 @@ INT_PTR SettingDialog::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
         return reinterpret_cast<INT_PTR>(binder_.Background(reinterpret_cast<HWND>(lp), reinterpret_cast<HDC>(wp)));
-    default:
-        return FALSE;
+    default: return FALSE;
     }
 }
 

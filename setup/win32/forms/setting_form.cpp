@@ -6,6 +6,8 @@
 
 namespace trellup::win32 {
 
+// A table keeps its columns.
+// clang-format off
 FormTable SettingForm(frmSetting& f) {
     using K = ControlKind;
     // Controls of a dialog do not tell their parent when they are made.
@@ -55,6 +57,7 @@ FormTable SettingForm(frmSetting& f) {
             [&f] { f.OpenStatusLow_Click(); })));
     return t;
 }
+// clang-format on
 
 SIZE SettingClientSize() { return SIZE{279, 209}; }
 

@@ -67,7 +67,9 @@ const std::string kRules =
     "empty=\r\n"
     "quoted=\"12\"\r\n"
     "name = \"  Front drawer \"\r\n"
-    "long=" + std::string(300, 'x') + "\r\n"
+    "long=" +
+    std::string(300, 'x') +
+    "\r\n"
     "[A]\r\nMaster=first\r\n[B]\r\n[a]\r\nMaster=second\r\nMasterValue=5\r\n";
 
 // The same expectations hold for the fake and for the real functions.

@@ -54,15 +54,25 @@ Raw QueryRaw(const std::string& path, const char* name) {
 void PutRaw(const std::string& path, const char* name, DWORD type, const std::string& bytes) {
     HKEY h = nullptr;
     ASSERT_EQ(RegCreateKeyA(HKEY_LOCAL_MACHINE, path.c_str(), &h), ERROR_SUCCESS);
-    ASSERT_EQ(RegSetValueExA(h, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
-                             static_cast<DWORD>(bytes.size())),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegSetValueExA(h, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size())),
+        ERROR_SUCCESS);
     RegCloseKey(h);
 }
 
 CashDrawerDevice Sample(const std::string& name) {
-    return CashDrawerDevice{kClass, "Norvane.CashDrawer", "Norvane OPOS Cash Drawer Service Object", name,
-                            "Cash drawer of the NV-480 terminal", "", 8, 300, 1, 0, 100, 2000};
+    return CashDrawerDevice{kClass,
+                            "Norvane.CashDrawer",
+                            "Norvane OPOS Cash Drawer Service Object",
+                            name,
+                            "Cash drawer of the NV-480 terminal",
+                            "",
+                            8,
+                            300,
+                            1,
+                            0,
+                            100,
+                            2000};
 }
 
 class RegistryOnWine : public ::testing::Test {
@@ -91,12 +101,11 @@ TEST_F(RegistryOnWine, ValuesHaveTheTypesAndSizesTheServiceObjectReads) {
 
     // The service object asks for "TimeOut": the same value.
     HKEY h = nullptr;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE,
-                            L"SOFTWARE\\OLEforRetail\\ServiceOPOS\\TrellupStoreTest\\NVCD1", 0, KEY_READ, &h),
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\OLEforRetail\\ServiceOPOS\\TrellupStoreTest\\NVCD1", 0,
+                            KEY_READ, &h),
               ERROR_SUCCESS);
     DWORD type = 0, size = 4, timeout = 0;
-    EXPECT_EQ(RegQueryValueExW(h, L"TimeOut", nullptr, &type, reinterpret_cast<BYTE*>(&timeout), &size),
-              ERROR_SUCCESS);
+    EXPECT_EQ(RegQueryValueExW(h, L"TimeOut", nullptr, &type, reinterpret_cast<BYTE*>(&timeout), &size), ERROR_SUCCESS);
     RegCloseKey(h);
     EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
     EXPECT_EQ(size, 4u);
@@ -258,8 +267,8 @@ TEST_F(RegistryOnWine, NamesTheCodePageCannotHoldAreSkippedNotEnded) {
     // A hand-set value whose name cannot be read: the move is refused whole.
     ASSERT_EQ(WriteDeviceRecord(p, Sample("NVCD1")), ERROR_SUCCESS);
     const DWORD one = 1;
-    ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, (wide_class + L"NVCD1").c_str(), L"CD_\xD801\xDC00", REG_DWORD,
-                              &one, sizeof one),
+    ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, (wide_class + L"NVCD1").c_str(), L"CD_\xD801\xDC00", REG_DWORD, &one,
+                              sizeof one),
               ERROR_SUCCESS);
     const modRegistry::SaveResult moved = SaveDeviceRecord(p, Sample("Front"), "NVCD1", false);
     EXPECT_EQ(moved.result, ERROR_NO_UNICODE_TRANSLATION);
@@ -275,8 +284,8 @@ TEST_F(RegistryOnWine, AnEntryThatRefusesWritingIsLeftAsItWas) {
     ASSERT_EQ(WriteDeviceRecord(p, Sample("NVCD1")), ERROR_SUCCESS);
     PSECURITY_DESCRIPTOR sd = nullptr;
     // Everyone: no KEY_SET_VALUE and KEY_CREATE_SUB_KEY, all else allowed.
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(D;;0x0006;;;WD)(A;;KA;;;WD)",
-                                                                     SDDL_REVISION_1, &sd, nullptr));
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(D;;0x0006;;;WD)(A;;KA;;;WD)", SDDL_REVISION_1,
+                                                                     &sd, nullptr));
     HKEY h = nullptr;
     ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, (kClassPath + "\\NVCD1").c_str(), 0, WRITE_DAC, &h), ERROR_SUCCESS);
     EXPECT_EQ(RegSetKeySecurity(h, DACL_SECURITY_INFORMATION, sd), ERROR_SUCCESS);

@@ -21,8 +21,8 @@ public:
     explicit Sink(HRESULT answer = S_OK) : answer_(answer) {}
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
         ++queries;
-        if (IsEqualIID(riid, IID_IUnknown) || (answer_ == S_OK && (IsEqualIID(riid, IID_IDispatch) ||
-                                                                    IsEqualIID(riid, DIID__ICashDrawer_SOEvents)))) {
+        if (IsEqualIID(riid, IID_IUnknown) ||
+            (answer_ == S_OK && (IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, DIID__ICashDrawer_SOEvents)))) {
             *ppv = static_cast<IDispatch*>(this);
             AddRef();
             return S_OK;

@@ -30,8 +30,8 @@ constexpr UINT kPostedEvent = WM_APP + 7;
 // A use of freed memory usually ends in an access violation: report it and
 // end the process at once instead of waiting for a debugger.
 LONG WINAPI ReportCrash(EXCEPTION_POINTERS* e) {
-    std::fprintf(stderr, "crash: exception %08lx at %p\n", static_cast<unsigned long>(e->ExceptionRecord->ExceptionCode),
-                 e->ExceptionRecord->ExceptionAddress);
+    std::fprintf(stderr, "crash: exception %08lx at %p\n",
+                 static_cast<unsigned long>(e->ExceptionRecord->ExceptionCode), e->ExceptionRecord->ExceptionAddress);
     std::fflush(stderr);
     TerminateProcess(GetCurrentProcess(), 3);
     return EXCEPTION_EXECUTE_HANDLER;
@@ -143,8 +143,8 @@ public:
 
     Bench bench;
     EventControl control;
-    ICashDrawer_SO* so = nullptr;   // the application's only reference
-    int threads = 0;                // counted while the monitor runs
+    ICashDrawer_SO* so = nullptr;  // the application's only reference
+    int threads = 0;               // counted while the monitor runs
 
 private:
     PostTarget target_;
@@ -161,9 +161,27 @@ TEST_F(Reentry, PostedMessageClosingAndReleasingDuringAMethod) {
         std::function<LONG(ICashDrawer_SO*)> method;
         LONG expected;
     } cases[] = {
-        {"OpenDrawer", [](ICashDrawer_SO* s) { LONG rc = -7; s->OpenDrawer(&rc); return rc; }, 0},
-        {"CloseService", [](ICashDrawer_SO* s) { LONG rc = -7; s->CloseService(&rc); return rc; }, 0},
-        {"CheckHealth 2", [](ICashDrawer_SO* s) { LONG rc = -7; s->CheckHealth(2, &rc); return rc; }, 0},
+        {"OpenDrawer",
+         [](ICashDrawer_SO* s) {
+             LONG rc = -7;
+             s->OpenDrawer(&rc);
+             return rc;
+         },
+         0},
+        {"CloseService",
+         [](ICashDrawer_SO* s) {
+             LONG rc = -7;
+             s->CloseService(&rc);
+             return rc;
+         },
+         0},
+        {"CheckHealth 2",
+         [](ICashDrawer_SO* s) {
+             LONG rc = -7;
+             s->CheckHealth(2, &rc);
+             return rc;
+         },
+         0},
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];
@@ -173,7 +191,7 @@ TEST_F(Reentry, PostedMessageClosingAndReleasingDuringAMethod) {
             SetUp();
         }
         ASSERT_TRUE(HoldEventUntilPostedHandler([&] { CloseAndRelease(); }));
-        ICashDrawer_SO* const held = so;  // the method runs on what the application held
+        ICashDrawer_SO* const held = so;   // the method runs on what the application held
         threads = ThreadsOfThisProcess();  // the monitor is inside the event call
         EXPECT_EQ(c.method(held), c.expected);
         ExpectEndedCleanly();
@@ -221,7 +239,7 @@ TEST_F(Reentry, TimerClosingAndReleasingDuringTheInteractiveCheck) {
     std::thread watcher([&] {
         yes.Join();
         ok = std::make_unique<kestrix::test::BoxAnswerer>(caption, IDOK, 20000,
-                                                         [&] { bench.machine().close_drawer(0); });
+                                                          [&] { bench.machine().close_drawer(0); });
         ok->Join();
     });
     ICashDrawer_SO* const held = so;

@@ -22,8 +22,8 @@ protected:
     void SetUp() override {
         module = LoadLibraryW(KestrixDll().c_str());
         ASSERT_NE(module, nullptr);
-        get_class_object = reinterpret_cast<GetClassObjectFn>(
-            reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
+        get_class_object =
+            reinterpret_cast<GetClassObjectFn>(reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
         can_unload = reinterpret_cast<CanUnloadFn>(reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
         ASSERT_TRUE(get_class_object && can_unload);
         ASSERT_EQ(can_unload(), S_OK) << "an earlier test left an object alive";

@@ -51,10 +51,9 @@ TEST(KestrixTypeLibrary, MethodsHaveTheirDispatchIdentifiersAndHelpStrings) {
     EXPECT_EQ(attr->typekind, TKIND_DISPATCH);
     EXPECT_TRUE(attr->wTypeFlags & TYPEFLAG_FDUAL);
     info->ReleaseTypeAttr(attr);
-    const wchar_t* methods[] = {L"COFreezeEvents", L"GetPropertyNumber", L"SetPropertyNumber",
-                                L"GetPropertyString", L"SetPropertyString", L"OpenService",
-                                L"CheckHealth", L"ClaimDevice", L"CloseService",
-                                L"DirectIO", L"ReleaseDevice", L"OpenDrawer",
+    const wchar_t* methods[] = {L"COFreezeEvents",    L"GetPropertyNumber", L"SetPropertyNumber", L"GetPropertyString",
+                                L"SetPropertyString", L"OpenService",       L"CheckHealth",       L"ClaimDevice",
+                                L"CloseService",      L"DirectIO",          L"ReleaseDevice",     L"OpenDrawer",
                                 L"WaitForDrawerClose"};
     for (MEMBERID expected = 0; expected < 13; ++expected) {
         const std::wstring name = methods[expected];

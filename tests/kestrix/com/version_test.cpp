@@ -55,7 +55,8 @@ TEST(KestrixVersion, FileCarriesTheProjectVersion) {
         {L"FileDescription", L"Kestrix OPOS cash drawer service object"},
         {L"OLESelfRegister", L""},
     };
-    for (const Row& r : rows) EXPECT_EQ(StringOf(block, r.name), r.value) << std::string(r.name, r.name + wcslen(r.name));
+    for (const Row& r : rows)
+        EXPECT_EQ(StringOf(block, r.name), r.value) << std::string(r.name, r.name + wcslen(r.name));
 }
 
 }  // namespace

@@ -106,7 +106,7 @@ TEST_F(CashDrawerControl, OpenResults) {
         {L"", 0, 109, 303},
         {L"OposBench.NoSuchObject", 0, 109, 303},
         {L"OposBench.Unregistered", 0, 104, 304},
-        {L"OposBench.MSR", 0, 104, 305},   // lacks OpenDrawer and WaitForDrawerClose
+        {L"OposBench.MSR", 0, 104, 305},  // lacks OpenDrawer and WaitForDrawerClose
         {L"OposBench.TestCashDrawer", 111, 111, 306},
         {L"OposBench.TestCashDrawerV2", 0, 104, 307},
         {L"OposBench.TestCashDrawer", 401, 104, 401},
@@ -169,7 +169,7 @@ TEST_F(CashDrawerControl, StatusFromAnotherThreadArrivesOnceOnTheClientThread) {
 TEST_F(CashDrawerControl, PendingEventIsDeliveredWhileACallWaitsForTheEventThread) {
     OpenClaimEnable();
     ASSERT_EQ(0, StatusFromThread(1));
-    Sleep(100);   // the thread now waits for this thread
+    Sleep(100);  // the thread now waits for this thread
     EXPECT_EQ(0, JoinEventThread());
     EXPECT_EQ(1u, StatusEvents());
     CoClient::Pump(200);
@@ -192,7 +192,7 @@ TEST_F(CashDrawerControl, FreezeEventsRules) {
     EXPECT_EQ(0, co.GetLong(L"ResultCode"));
     EXPECT_TRUE(co.GetBool(L"FreezeEvents"));
     ASSERT_EQ(0, StatusFromThread(4));
-    EXPECT_EQ(0, JoinEventThread());   // a held event releases its caller
+    EXPECT_EQ(0, JoinEventThread());  // a held event releases its caller
     CoClient::Pump(200);
     EXPECT_EQ(0u, StatusEvents());
     ASSERT_EQ(S_OK, co.Put(L"FreezeEvents", B(false)));
@@ -223,8 +223,8 @@ TEST_F(CashDrawerControl, CloseReleasesAWaitingEventCallerUnlessStrict) {
         co.clear_events();
         OpenClaimEnable();
         ASSERT_EQ(0, StatusFromThread(1));
-        Sleep(100);   // the thread now waits for this thread
-        EXPECT_EQ(0, co.Call(L"Close"));   // the test service object joins its thread in CloseService
+        Sleep(100);                       // the thread now waits for this thread
+        EXPECT_EQ(0, co.Call(L"Close"));  // the test service object joins its thread in CloseService
         EXPECT_EQ(c.events, StatusEvents());
         CoClient::Pump(200);
         EXPECT_EQ(c.events, StatusEvents());
@@ -340,7 +340,7 @@ public:
         return E_NOINTERFACE;
     }
     STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
-    STDMETHODIMP_(ULONG) Release() override { return InterlockedDecrement(&refs_); }   // lives on the stack
+    STDMETHODIMP_(ULONG) Release() override { return InterlockedDecrement(&refs_); }  // lives on the stack
     STDMETHODIMP GetTypeInfoCount(UINT* n) override {
         *n = 0;
         return S_OK;
@@ -356,7 +356,7 @@ public:
         }
         return S_OK;
     }
-    IDispatch* target = nullptr;   // the application's only reference
+    IDispatch* target = nullptr;  // the application's only reference
     int status_events = 0;
     LONG refs_ = 1;
 };
@@ -401,7 +401,7 @@ TEST(ControlObjectLifetime, HandlerReleasingTheLastReferenceEndsTheObjectCleanly
         ASSERT_TRUE(CoClient::PumpUntil([&] { return sink.status_events == 1 && sink.target == nullptr; }, 5000));
         CoClient::Pump(50);
         EXPECT_EQ(1, sink.status_events);
-        EXPECT_EQ(1, sink.refs_);   // the ended object released its sink
+        EXPECT_EQ(1, sink.refs_);  // the ended object released its sink
     }
     DeleteEntry(L"CashDrawer", L"CoTest");
 }
@@ -421,7 +421,7 @@ TEST(ControlObjectLifetime, ReleasedByAHandlerDuringTheApplicationsOwnCall) {
     RefString text;
     const DISPID direct_io = IdOf(co, L"DirectIO");
     ASSERT_EQ(S_OK, RawInvoke(co, direct_io, DISPATCH_METHOD, {L(1), opos_bench::LongRefArg(&d), text.Arg()}, {}));
-    Sleep(100);   // the event thread waits for this thread
+    Sleep(100);  // the event thread waits for this thread
     sink.target = co;
     ASSERT_EQ(S_OK, RawInvoke(co, direct_io, DISPATCH_METHOD, {L(2), opos_bench::LongRefArg(&d), text.Arg()}, {},
                               IID_NULL, r.get()));
@@ -496,7 +496,7 @@ TEST_F(LineDisplayControl, TextScrollAndRefusals) {
     EXPECT_EQ(L"                    \n345                 ", Screen());
     EXPECT_EQ(0, co.Call(L"ClearText"));
     EXPECT_EQ(L"                    \n                    ", Screen());
-    EXPECT_EQ(S_OK, co.Put(L"CursorRow", L(2)));   // rows are 0 and 1
+    EXPECT_EQ(S_OK, co.Put(L"CursorRow", L(2)));  // rows are 0 and 1
     EXPECT_EQ(106, co.GetLong(L"ResultCode"));
     EXPECT_EQ(0, co.GetLong(L"CursorRow"));
     EXPECT_EQ(S_OK, co.Put(L"BlinkRate", L(250)));

@@ -111,12 +111,21 @@ TEST_F(KestrixFaults, HardwareFaultsFailTheOperationsAndTheDeviceRecovers) {
         std::vector<long> events;  // statuses seen while the fault lasts
     } cases[] = {
         // The driver session of the open device stays up: only a new open fails.
-        {"driver fault", [](winio_sim::Machine& m, bool on) { m.set_driver_fault(on); }, 0,
-         L"External HCheck : Successful", {0, 0}},
-        {"jammed drawer", [](winio_sim::Machine& m, bool on) { m.set_jammed(0, on); }, kFailure,
-         L"External HCheck : Not Responding", {}},
-        {"sensor stuck at closed", [](winio_sim::Machine& m, bool on) { m.set_stuck_sensor(0, on ? 1 : -1); },
-         kFailure, L"External HCheck : Not Responding", {}},
+        {"driver fault",
+         [](winio_sim::Machine& m, bool on) { m.set_driver_fault(on); },
+         0,
+         L"External HCheck : Successful",
+         {0, 0}},
+        {"jammed drawer",
+         [](winio_sim::Machine& m, bool on) { m.set_jammed(0, on); },
+         kFailure,
+         L"External HCheck : Not Responding",
+         {}},
+        {"sensor stuck at closed",
+         [](winio_sim::Machine& m, bool on) { m.set_stuck_sensor(0, on ? 1 : -1); },
+         kFailure,
+         L"External HCheck : Not Responding",
+         {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -303,7 +312,8 @@ TEST_F(KestrixFaults, StatusHandlerCallingTheDeviceDoesNotHang) {
 // thread itself, with a handler that does not come back until released: the
 // service object is driven directly, as such a control object would.
 struct HeldHandler {
-    HeldHandler() : entered(CreateEventW(nullptr, TRUE, FALSE, nullptr)), release(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+    HeldHandler()
+        : entered(CreateEventW(nullptr, TRUE, FALSE, nullptr)), release(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
         control.onEvent = [this] {
             SetEvent(entered);
             WaitForSingleObject(release, 60000);
@@ -343,8 +353,8 @@ TEST_F(KestrixFaults, HandlerThatNeverReturnsLetsTheStopEnd) {
         SCOPED_TRACE(Narrow(c.method));
         machine->close_drawer(0);
         IDispatch* so = nullptr;
-        ASSERT_EQ(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
-                                         reinterpret_cast<void**>(&so)));
+        ASSERT_EQ(S_OK,
+                  CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, reinterpret_cast<void**>(&so)));
         HeldHandler held;
         BSTR cls = SysAllocString(L"CashDrawer");
         BSTR name = SysAllocString(kDeviceW);

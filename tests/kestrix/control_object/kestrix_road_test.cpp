@@ -89,9 +89,9 @@ TEST_F(DrawerRoad, FrozenChangesAreNeverDeliveredAndTheNextChangeIs) {
 TEST_F(DrawerRoad, EventPendingWhenOpenDrawerStopsTheMonitorIsDeliveredOnce) {
     const int threads_before = ThreadCount();
     OpenClaimEnable(co);
-    Sleep(150);   // the monitor's first reading is its reference
+    Sleep(150);  // the monitor's first reading is its reference
     machine->open_by_hand(0);
-    Sleep(800);   // the monitor has seen the change and waits for this thread
+    Sleep(800);  // the monitor has seen the change and waits for this thread
     // The application has looked at its queue: the posted event is no longer
     // "new" input, and OpenDrawer's stop must serve it all the same.
     EXPECT_NE(HIWORD(GetQueueStatus(QS_POSTMESSAGE)), 0u);
@@ -106,9 +106,9 @@ TEST_F(DrawerRoad, EventPendingWhenOpenDrawerStopsTheMonitorIsDeliveredOnce) {
 
 TEST_F(DrawerRoad, OpenServiceFailureGives306) {
     HKEY k = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE,
-                                           L"SOFTWARE\\OLEforRetail\\ServiceOPOS\\CashDrawer\\BenchDrawer", 0,
-                                           KEY_SET_VALUE, &k));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\OLEforRetail\\ServiceOPOS\\CashDrawer\\BenchDrawer", 0,
+                            KEY_SET_VALUE, &k));
     DWORD zero = 0;
     RegSetValueExW(k, L"MasterValue", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&zero), sizeof zero);
     RegCloseKey(k);
@@ -168,8 +168,7 @@ TEST_F(DrawerRoad, HealthChecksThroughTheControlObjectSetCheckHealthText) {
     std::unique_ptr<kestrix::test::BoxAnswerer> second;
     std::thread watcher([&] {
         first.Join();
-        second = std::make_unique<kestrix::test::BoxAnswerer>(caption, IDOK, 20000,
-                                                             [&] { machine->close_drawer(0); });
+        second = std::make_unique<kestrix::test::BoxAnswerer>(caption, IDOK, 20000, [&] { machine->close_drawer(0); });
         second->Join();
     });
     EXPECT_EQ(0, co.Call(L"CheckHealth", {L(3)}));

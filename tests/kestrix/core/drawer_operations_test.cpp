@@ -95,9 +95,9 @@ TEST_F(DrawerTest, WaitsPollEvery100MsAndNeverForANegativeTime) {
         int32_t result;
         uint32_t readings;
     } cases[] = {
-        {kOpened, 99, false, 0, 0},       {kOpened, 0, false, 0, 0},        {kOpened, -1, false, 0, 0},
-        {kOpened, INT32_MIN, true, 0, 0}, {kOpened, 399, false, 0, 3},      {kOpened, INT32_MAX, true, 1, 1},
-        {kClosed, -1, false, 0, 0},       {kClosed, -100, false, 0, 0},     {kClosed, 250, true, 0, 2},
+        {kOpened, 99, false, 0, 0},        {kOpened, 0, false, 0, 0},    {kOpened, -1, false, 0, 0},
+        {kOpened, INT32_MIN, true, 0, 0},  {kOpened, 399, false, 0, 3},  {kOpened, INT32_MAX, true, 1, 1},
+        {kClosed, -1, false, 0, 0},        {kClosed, -100, false, 0, 0}, {kClosed, 250, true, 0, 2},
         {kClosed, INT32_MAX, false, 1, 1},
     };
     OpenRow9();
@@ -200,8 +200,8 @@ TEST_F(DrawerTest, AlarmDurationIsNeverNegativeAndUnplayableFrequenciesPauseSile
         bool beeps;
         uint32_t alarm_ms;
     } cases[] = {
-        {440, -5, true, 0},   {440, INT32_MIN, true, 0}, {37, 20, true, 20}, {32767, 20, true, 20},
-        {36, 50, false, 50},  {32768, 50, false, 50},    {0, 50, false, 50}, {-1, -50, false, 0},
+        {440, -5, true, 0},  {440, INT32_MIN, true, 0}, {37, 20, true, 20}, {32767, 20, true, 20},
+        {36, 50, false, 50}, {32768, 50, false, 50},    {0, 50, false, 50}, {-1, -50, false, 0},
     };
     OpenRow9();
     for (const Case& c : cases) {

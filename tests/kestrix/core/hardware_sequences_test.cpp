@@ -111,8 +111,8 @@ TEST_F(SequenceTest, RowsThatShareHardwareWriteIdenticalBytes) {
 TEST_F(SequenceTest, VolmaPreparesLogicalDevice9ThenFiresAndReadsRegisterF1) {
     const auto prep = Open(1);
     ASSERT_EQ(prep.size(), 19u);
-    const std::vector<Access> head = {{'W', 0x2E, 0x87}, {'W', 0x2E, 0x87}, {'W', 0x2E, 0x07}, {'W', 0x2F, 0x09},
-                                      {'W', 0x2E, 0x30}};
+    const std::vector<Access> head = {
+        {'W', 0x2E, 0x87}, {'W', 0x2E, 0x87}, {'W', 0x2E, 0x07}, {'W', 0x2F, 0x09}, {'W', 0x2E, 0x30}};
     EXPECT_EQ(std::vector<Access>(prep.begin(), prep.begin() + 5), head);
     auto rmw = [&](size_t read, uint8_t expect) {
         EXPECT_EQ(prep[read].dir, 'R');
@@ -130,10 +130,10 @@ TEST_F(SequenceTest, VolmaPreparesLogicalDevice9ThenFiresAndReadsRegisterF1) {
     EXPECT_EQ(prep[18], (Access{'W', 0x2E, 0xAA}));
 
     const auto fire = FireOnce();
-    const std::vector<Access> expected = {
-        {'W', 0x2E, 0x87}, {'W', 0x2E, 0x87}, {'W', 0x2E, 0xF1}, {'W', 0x2F, 0xFF}, {'W', 0x2E, 0xAA},
-        {'W', 0x2E, 0x87}, {'W', 0x2E, 0x87}, {'W', 0x2E, 0xF1}, {'W', 0x2F, 0x00}, {'W', 0x2E, 0xAA},
-        {'W', 0x2E, 0x87}, {'W', 0x2E, 0x87}, {'W', 0x2E, 0xF1}, {'R', 0x2F, 0xEB}, {'W', 0x2E, 0xAA}};
+    const std::vector<Access> expected = {{'W', 0x2E, 0x87}, {'W', 0x2E, 0x87}, {'W', 0x2E, 0xF1}, {'W', 0x2F, 0xFF},
+                                          {'W', 0x2E, 0xAA}, {'W', 0x2E, 0x87}, {'W', 0x2E, 0x87}, {'W', 0x2E, 0xF1},
+                                          {'W', 0x2F, 0x00}, {'W', 0x2E, 0xAA}, {'W', 0x2E, 0x87}, {'W', 0x2E, 0x87},
+                                          {'W', 0x2E, 0xF1}, {'R', 0x2F, 0xEB}, {'W', 0x2E, 0xAA}};
     EXPECT_EQ(fire, expected);
 }
 
@@ -168,8 +168,8 @@ TEST_F(SequenceTest, TessikPutsLevel80LevelF300IntoRegisterF1OverTwoPulseTimes) 
         EXPECT_EQ(f1Times[2] - f1Times[1], 100000u);
         EXPECT_EQ(f1Times[4], f1Times[2]);
         // Pulse, then one status read: 0x06 0x00 then 0xF3 0x00 to the data port.
-        EXPECT_EQ(data, (std::vector<uint8_t>{0x06, 0x03, 0x93, level, 0x80, level, 0xF3, 0x00, 0x06, 0x00, 0xF3,
-                                              0x00}));
+        EXPECT_EQ(data,
+                  (std::vector<uint8_t>{0x06, 0x03, 0x93, level, 0x80, level, 0xF3, 0x00, 0x06, 0x00, 0xF3, 0x00}));
         EXPECT_EQ(machine->drawer(mv == 3 ? 0 : 1).phase, winio_sim::DrawerPhase::Open);
         EXPECT_EQ(machine->drawer(mv == 3 ? 1 : 0).phase, winio_sim::DrawerPhase::Closed);
     }

@@ -45,8 +45,8 @@ TEST_F(LifecycleTest, SecondOpenGives301AndReadsNothingAgain) {
 }
 
 TEST_F(LifecycleTest, EachRequiredValueMissingFailsTheOpenAndKeepsWhatWasReadBefore) {
-    const char16_t* order[] = {u"DllPath",         u"Description",    u"DeviceName", u"DeviceDesc",
-                               u"PulseOnTime",     u"OpenStatusPhase", u"ConnectorPinNo", u"TimeOut",
+    const char16_t* order[] = {u"DllPath",           u"Description",     u"DeviceName",     u"DeviceDesc",
+                               u"PulseOnTime",       u"OpenStatusPhase", u"ConnectorPinNo", u"TimeOut",
                                u"CheckStatusPeriod", u"MasterValue"};
     for (const char16_t* missing : order) {
         SCOPED_TRACE(ToUtf8(missing));
@@ -188,7 +188,10 @@ TEST_F(LifecycleTest, TwoObjectsInOneProcessGoInEitherOrder) {
         ASSERT_TRUE(clock.Advance(300));
         EXPECT_EQ(first.Statuses(), std::vector<int32_t>{1});
         EXPECT_EQ(second.Statuses(), std::vector<int32_t>{1});
-        if (firstGoesFirst) a.reset(); else b.reset();
+        if (firstGoesFirst)
+            a.reset();
+        else
+            b.reset();
         auto& survivor = firstGoesFirst ? b : a;
         survivor->ClaimDevice(0);
         survivor->SetPropertyNumber(kPidxDeviceEnabled, 1);

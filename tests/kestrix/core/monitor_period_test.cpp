@@ -16,8 +16,8 @@ class MonitorPeriodTest : public CoreTest {};
 
 TEST_F(MonitorPeriodTest, PeriodsBelowTheFloorSampleAtTheFloor) {
     struct Case {
-        int32_t entry;   // CheckStatusPeriod of the device entry
-        uint32_t wait;   // the period the monitor samples at
+        int32_t entry;  // CheckStatusPeriod of the device entry
+        uint32_t wait;  // the period the monitor samples at
     } cases[] = {{0, 10}, {-1, 10}, {INT32_MIN, 10}, {9, 10}, {10, 10}, {11, 11}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.entry);

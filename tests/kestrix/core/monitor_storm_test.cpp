@@ -27,7 +27,10 @@ protected:
         mover = std::thread([this] {
             bool open = false;
             while (!stop) {
-                if (open) machine->close_drawer(0); else machine->open_by_hand(0);
+                if (open)
+                    machine->close_drawer(0);
+                else
+                    machine->open_by_hand(0);
                 open = !open;
                 std::this_thread::sleep_for(std::chrono::microseconds(700));
             }
@@ -112,7 +115,7 @@ TEST_F(MonitorStorm, StopNestedInTheStopsDispatchingEndsCleanly) {
     while (!inside) std::this_thread::sleep_for(std::chrono::milliseconds(1));
 
     realClock.DispatchOnce([&] {
-        release = true;  // the application handles the event...
+        release = true;                             // the application handles the event...
         EXPECT_EQ(core->CloseService(), kSuccess);  // ...and closes the device
     });
     core->OpenDrawer();

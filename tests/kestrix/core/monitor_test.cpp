@@ -186,12 +186,27 @@ TEST_F(MonitorTest, MethodsThatDispatchStartNoMonitorForADeviceClosedMeanwhile) 
         enum { InStop, InFirstBox, InOkBox } where;
     } cases[] = {
         {"OpenDrawer", [](auto& c) { return c.OpenDrawer(); }, Case::InStop},
-        {"external check", [](auto& c) { int32_t rc = -1; c.CheckHealth(kHealthExternal, &rc); return rc; },
+        {"external check",
+         [](auto& c) {
+             int32_t rc = -1;
+             c.CheckHealth(kHealthExternal, &rc);
+             return rc;
+         },
          Case::InStop},
         {"interactive check, first box",
-         [](auto& c) { int32_t rc = -1; c.CheckHealth(kHealthInteractive, &rc); return rc; }, Case::InFirstBox},
+         [](auto& c) {
+             int32_t rc = -1;
+             c.CheckHealth(kHealthInteractive, &rc);
+             return rc;
+         },
+         Case::InFirstBox},
         {"interactive check, OK box",
-         [](auto& c) { int32_t rc = -1; c.CheckHealth(kHealthInteractive, &rc); return rc; }, Case::InOkBox},
+         [](auto& c) {
+             int32_t rc = -1;
+             c.CheckHealth(kHealthInteractive, &rc);
+             return rc;
+         },
+         Case::InOkBox},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

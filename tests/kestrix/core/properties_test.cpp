@@ -12,9 +12,12 @@ using kestrix::PropStatus;
 using PropertiesTest = CoreTest;
 
 TEST_F(PropertiesTest, FixedNumbersInEveryState) {
-    const std::pair<int32_t, int32_t> fixed[] = {{kPidxResultCodeExtended, 0}, {kPidxServiceObjectVersion, 1005019},
-                                                 {kPidxPowerNotify, 0},         {kPidxPowerState, 2001},
-                                                 {kPidxCapPowerReporting, 0},   {kPidxCapStatus, 1},
+    const std::pair<int32_t, int32_t> fixed[] = {{kPidxResultCodeExtended, 0},
+                                                 {kPidxServiceObjectVersion, 1005019},
+                                                 {kPidxPowerNotify, 0},
+                                                 {kPidxPowerState, 2001},
+                                                 {kPidxCapPowerReporting, 0},
+                                                 {kPidxCapStatus, 1},
                                                  {kPidxCapStatusMultiDrawerDetect, 0}};
     for (const auto& [index, value] : fixed) EXPECT_EQ(Number(index), value) << index;
     Device(5);

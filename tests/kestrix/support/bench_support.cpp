@@ -52,9 +52,7 @@ private:
 
 std::string WinIoDir() { return WINIO_DIR_PATH; }
 std::u16string WinIoDirU16() { return ToU16(WinIoDir()); }
-std::u16string MissingExportDir(const char* exportName) {
-    return ToU16(WinIoDir() + "/missing-" + exportName);
-}
+std::u16string MissingExportDir(const char* exportName) { return ToU16(WinIoDir() + "/missing-" + exportName); }
 
 std::u16string ToU16(const std::string& s) { return std::u16string(s.begin(), s.end()); }
 

@@ -18,7 +18,7 @@ namespace opos_bench::test {
 
 struct ReceivedEvent {
     DISPID id;
-    std::vector<long> args;   // numeric arguments, by-reference ones included
+    std::vector<long> args;  // numeric arguments, by-reference ones included
     DWORD thread;
 };
 
@@ -46,11 +46,11 @@ public:
     void set_on_event(std::function<void(const ReceivedEvent&)> handler);
     void clear_events();
     // Dispatches messages until `done` holds or `ms` passes; true if it held.
-    static bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
-        return kestrix::test::PumpUntil(done, ms);
-    }
+    static bool PumpUntil(const std::function<bool()>& done, DWORD ms) { return kestrix::test::PumpUntil(done, ms); }
     // Dispatches messages for `ms`.
-    static void Pump(DWORD ms) { PumpUntil([] { return false; }, ms); }
+    static void Pump(DWORD ms) {
+        PumpUntil([] { return false; }, ms);
+    }
 
 private:
     Microsoft::WRL::ComPtr<IDispatch> co_;

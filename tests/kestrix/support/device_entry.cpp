@@ -9,8 +9,7 @@ std::wstring key_path(const std::string& device) {
 
 HKEY create(const std::string& device) {
     HKEY k = nullptr;
-    RegCreateKeyExW(HKEY_LOCAL_MACHINE, key_path(device).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k,
-                    nullptr);
+    RegCreateKeyExW(HKEY_LOCAL_MACHINE, key_path(device).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr);
     return k;
 }
 

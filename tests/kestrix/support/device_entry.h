@@ -11,7 +11,7 @@ namespace kestrix::test {
 
 struct DeviceEntry {
     std::string name = "KxWineDrawer";
-    std::wstring dll_path;           // folder of WinIo32.dll
+    std::wstring dll_path;  // folder of WinIo32.dll
     int32_t master_value = 8;
     int32_t open_status_phase = 0;
     int32_t pulse_on_time = 100;

@@ -181,9 +181,8 @@ std::unique_ptr<kestrix::ISignal> FakeClock::MakeSignal() { return std::make_uni
 bool FakeClock::Advance(uint32_t ms) {
     std::unique_lock<std::mutex> lock(m_);
     MoveLocked(ms);
-    return cv_.wait_for(lock, std::chrono::seconds(10), [&] {
-        return in_flight_ == 0 && (deadlines_.empty() || *deadlines_.begin() > now_);
-    });
+    return cv_.wait_for(lock, std::chrono::seconds(10),
+                        [&] { return in_flight_ == 0 && (deadlines_.empty() || *deadlines_.begin() > now_); });
 }
 
 size_t FakeClock::TimedWaiters() {
@@ -256,9 +255,9 @@ std::function<void()> RealClock::TakeDispatch() {
 void RealClock::Sleep(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 uint64_t RealClock::NowMs() {
-    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                     std::chrono::steady_clock::now().time_since_epoch())
-                                     .count());
+    return static_cast<uint64_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+            .count());
 }
 
 std::unique_ptr<kestrix::ISignal> RealClock::MakeSignal() { return std::make_unique<RealSignal>(this); }

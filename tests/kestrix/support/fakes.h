@@ -30,8 +30,7 @@ constexpr uint32_t kRegDword = 4;
 class FakeKeyStore : public IKeyStore {
 public:
     void AddKey(const std::u16string& path);
-    void SetBytes(const std::u16string& path, const std::u16string& name, uint32_t type,
-                  std::vector<uint8_t> bytes);
+    void SetBytes(const std::u16string& path, const std::u16string& name, uint32_t type, std::vector<uint8_t> bytes);
     // Stored with its terminator unless `terminated` is false.
     void SetString(const std::u16string& path, const std::u16string& name, const std::u16string& text,
                    bool terminated = true);
@@ -161,9 +160,9 @@ public:
     bool AskYesNo(const char16_t* caption, const char16_t* text) override;
     void ShowOk(const char16_t* caption, const char16_t* text) override;
 
-    std::vector<bool> answers;          // consumed front to back
-    std::function<void()> onAsk;        // runs while the Yes/No box "is shown"
-    std::function<void()> onOk;         // runs while the OK box "is shown"
+    std::vector<bool> answers;    // consumed front to back
+    std::function<void()> onAsk;  // runs while the Yes/No box "is shown"
+    std::function<void()> onOk;   // runs while the OK box "is shown"
     std::vector<Box> boxes;
 };
 

@@ -3,7 +3,11 @@
 namespace kestrix::test {
 
 BoxAnswerer::BoxAnswerer(std::wstring caption, int button, DWORD timeout_ms, std::function<void()> before_press)
-    : caption_(std::move(caption)), before_press_(std::move(before_press)), button_(button), timeout_ms_(timeout_ms), thread_([this] { Run(); }) {}
+    : caption_(std::move(caption)),
+      before_press_(std::move(before_press)),
+      button_(button),
+      timeout_ms_(timeout_ms),
+      thread_([this] { Run(); }) {}
 
 BoxAnswerer::~BoxAnswerer() {
     if (thread_.joinable()) thread_.join();

@@ -15,8 +15,7 @@ public:
     // Starts watching for a "#32770" window titled `caption`; presses
     // `button` (IDYES, IDNO, IDOK) once it appears.
     // `before_press` runs on the watcher thread once the box is up.
-    BoxAnswerer(std::wstring caption, int button, DWORD timeout_ms = 20000,
-                std::function<void()> before_press = {});
+    BoxAnswerer(std::wstring caption, int button, DWORD timeout_ms = 20000, std::function<void()> before_press = {});
     ~BoxAnswerer();
     BoxAnswerer(const BoxAnswerer&) = delete;
     BoxAnswerer& operator=(const BoxAnswerer&) = delete;

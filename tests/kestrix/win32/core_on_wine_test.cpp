@@ -231,7 +231,7 @@ TEST_F(CoreOnWine, RegistryValuesAreReadAsTheUtilityWritesThem) {
     // "Timeout" written, read as TimeOut: the jammed test's timing depends on it too.
     const std::wstring long_text(1500, L'd');
     kestrix::test::SetRawValue(entry.name, L"Description", REG_SZ, long_text.c_str(),
-                              static_cast<DWORD>((long_text.size() + 1) * 2));
+                               static_cast<DWORD>((long_text.size() + 1) * 2));
     const uint8_t binary_period[4] = {0x64, 0, 0, 0};  // 100 as REG_BINARY
     kestrix::test::SetRawValue(entry.name, L"CheckStatusPeriod", REG_BINARY, binary_period, 4);
     ASSERT_EQ(core->OpenService(u"KxWineDrawer", &control), 0);
@@ -243,7 +243,7 @@ TEST_F(CoreOnWine, RegistryValuesAreReadAsTheUtilityWritesThem) {
 TEST_F(CoreOnWine, OversizedValuesFailTheOpen) {
     const std::wstring huge(2048, L'x');
     kestrix::test::SetRawValue(entry.name, L"Description", REG_SZ, huge.c_str(),
-                              static_cast<DWORD>((huge.size() + 1) * 2));
+                               static_cast<DWORD>((huge.size() + 1) * 2));
     EXPECT_EQ(core->OpenService(u"KxWineDrawer", &control), 111);
     EXPECT_EQ(Number(9), 1);
 

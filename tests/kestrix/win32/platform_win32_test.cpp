@@ -14,10 +14,10 @@
 
 namespace {
 
+using kestrix::test::BoxAnswerer;
 using kestrix::win32::ModuleLoader;
 using kestrix::win32::RegistryKeyStore;
 using kestrix::win32::SystemClock;
-using kestrix::test::BoxAnswerer;
 
 const wchar_t kTestKey[] = L"SOFTWARE\\OLEforRetail\\ServiceOPOS\\CashDrawer\\KxPlatformTest";
 

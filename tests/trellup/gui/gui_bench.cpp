@@ -54,8 +54,8 @@ struct GuiBench : ::testing::Environment {
 std::wstring TrellupExe() { return trellup::test::WindowsPath(TRELLUP_PRODUCT_DIR) + L"\\Trellup.exe"; }
 
 std::wstring ScreenshotPath(const std::string& name) {
-    return trellup::test::WindowsPath(TRELLUP_SCREENSHOT_DIR) + L"\\" +
-           std::wstring(name.begin(), name.end()) + L".png";
+    return trellup::test::WindowsPath(TRELLUP_SCREENSHOT_DIR) + L"\\" + std::wstring(name.begin(), name.end()) +
+           L".png";
 }
 
 std::string BenchName() { return "trellup-gui-" + std::to_string(GetCurrentProcessId()); }

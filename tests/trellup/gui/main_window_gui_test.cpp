@@ -47,8 +47,8 @@ TEST_F(MainWindowGui, ShowsTheTreeOfThePreparedRegistry) {
         int level, image, selected;
     };
     const Item expected[] = {
-        {L"CashDrawer", 0, 0, 3}, {L"NVCD1", 1, 0, 3},        {L"LineDisplay", 0, 1, 4}, {L"BenchDisplay", 1, 1, 4},
-        {L"MSR", 0, 6, 7},        {L"BenchMSR", 1, 6, 7},     {L"POSPrinter", 0, 2, 5},  {L"BenchPrinter", 1, 2, 5},
+        {L"CashDrawer", 0, 0, 3}, {L"NVCD1", 1, 0, 3},    {L"LineDisplay", 0, 1, 4}, {L"BenchDisplay", 1, 1, 4},
+        {L"MSR", 0, 6, 7},        {L"BenchMSR", 1, 6, 7}, {L"POSPrinter", 0, 2, 5},  {L"BenchPrinter", 1, 2, 5},
         {L"Scale", 0, 8, 8},      {L"S1", 1, 8, 8},
     };
     const auto tree = app.Tree(IDC_TreeView1);

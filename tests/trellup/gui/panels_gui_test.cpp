@@ -71,8 +71,9 @@ TEST_F(PanelsGui, WaitDrawerCloseBlocksTheWindowUntilTheDrawerIsClosed) {
     app.PostClick(IDC_cmdWaitCashDrawerClose);
     trellup::test::MessageBoxSeen box;
     ASSERT_TRUE(trellup::test::WaitForBox(L"Message", &box));
-    EXPECT_EQ(box.text, L"Please open cash drawer then press OK.\nIf you not close the cash drawer more then 10 sec,\n"
-                        L"You will heart the alarm until you close the cash drawer.");
+    EXPECT_EQ(box.text,
+              L"Please open cash drawer then press OK.\nIf you not close the cash drawer more then 10 sec,\n"
+              L"You will heart the alarm until you close the cash drawer.");
     EXPECT_TRUE(box.has_icon);
     ASSERT_EQ(Drawer(L"open"), 0);
     ASSERT_TRUE(trellup::test::AnswerBox(box, IDOK));
@@ -119,8 +120,8 @@ TEST_F(PanelsGui, ThreeHealthChecksFromTheDeviceMenu) {
     ASSERT_EQ(Drawer(L"close"), 0);
 
     DeviceMenu(L"CashDrawer", L"NVCD1", 3);
-    ExpectBox(L"Cash Drawer Chek Health Interactive",
-              L"Please push the [Yes] button to run\r\n the CheckHealth Method", false, IDYES);
+    ExpectBox(L"Cash Drawer Chek Health Interactive", L"Please push the [Yes] button to run\r\n the CheckHealth Method",
+              false, IDYES);
     trellup::test::MessageBoxSeen box;
     ASSERT_TRUE(trellup::test::WaitForBox(L"Cash Drawer Chek Health Interactive", &box));
     EXPECT_EQ(box.text, L"CashDrawer is Opened, Please Close CashDrawer");

@@ -70,8 +70,8 @@ TEST_F(ScreenGui, TheWindowFitsTheWorkAreaAndTheLogTakesTheRest) {
         SelectDevice(L"CashDrawer", L"NVCD1");
         RECT window{};
         GetWindowRect(app.main(), &window);
-        EXPECT_TRUE(Inside(window, work)) << window.left << "," << window.top << " " << window.right << ","
-                                          << window.bottom;
+        EXPECT_TRUE(Inside(window, work))
+            << window.left << "," << window.top << " " << window.right << "," << window.bottom;
         RECT client{};
         GetClientRect(app.main(), &client);
         const auto scaled = [dpi](int px) { return MulDiv(px, static_cast<int>(dpi), 96); };

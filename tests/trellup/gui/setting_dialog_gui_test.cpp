@@ -70,7 +70,8 @@ Values AllValues(const std::wstring& device) {
 }
 
 void SetNumber(const std::wstring& device, const wchar_t* name, DWORD value) {
-    ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, (kDrawers + device).c_str(), name, REG_DWORD, &value, sizeof value), 0);
+    ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, (kDrawers + device).c_str(), name, REG_DWORD, &value, sizeof value),
+              0);
 }
 
 std::wstring TextOf(HWND hwnd) {
@@ -87,8 +88,8 @@ protected:
     void Start(const std::wstring& drawer, const std::wstring& master = L"") {
         PrepareOposArea(drawer);
         if (!master.empty()) {
-            ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, (kDrawers + drawer).c_str(), L"Master", REG_SZ, master.c_str(),
-                                      static_cast<DWORD>((master.size() + 1) * sizeof(wchar_t))),
+            ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, (kDrawers + drawer).c_str(), L"Master", REG_SZ,
+                                      master.c_str(), static_cast<DWORD>((master.size() + 1) * sizeof(wchar_t))),
                       0);
         }
         std::string error;
@@ -102,7 +103,8 @@ protected:
     // window.
     void WaitForDialog(const std::wstring& caption) {
         MessageBoxSeen seen;
-        ASSERT_TRUE(trellup::test::WaitForBox(caption, &seen)) << "no dialog \"" << std::string(caption.begin(), caption.end()) << '"';
+        ASSERT_TRUE(trellup::test::WaitForBox(caption, &seen))
+            << "no dialog \"" << std::string(caption.begin(), caption.end()) << '"';
         dialog = seen.hwnd;
         ASSERT_EQ(GetWindow(dialog, GW_OWNER), app.main());
         app.Sync();
@@ -137,8 +139,8 @@ protected:
     }
     void PickMaster(const std::wstring& name) const {
         HWND combo = Item(IDC_MasterDevice);
-        const LRESULT index = SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                           reinterpret_cast<LPARAM>(name.c_str()));
+        const LRESULT index =
+            SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(name.c_str()));
         ASSERT_GE(index, 0);
         SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
         SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_MasterDevice, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
@@ -232,13 +234,15 @@ TEST_F(SettingDialogGui, CreatedFromTheBenchModelTheDrawerFires) {
     EXPECT_FALSE(IsWindowEnabled(app.main()));
     // Each box is named by its title, which comes just before it.
     const std::pair<int, const wchar_t*> names[] = {
-        {IDC_MasterDevice, L"Master Device"},           {IDC_MasterName, L"Master Device"},
-        {IDC_lblMasterDevice, L"Master Device"},        {IDC_txtDeviceName, L"Device Name"},
-        {IDC_txtPulseOnTime, L"Pulse On Time (ms)"},    {IDC_txtTimeOut, L"Time Out (ms)"},
+        {IDC_MasterDevice, L"Master Device"},        {IDC_MasterName, L"Master Device"},
+        {IDC_lblMasterDevice, L"Master Device"},     {IDC_txtDeviceName, L"Device Name"},
+        {IDC_txtPulseOnTime, L"Pulse On Time (ms)"}, {IDC_txtTimeOut, L"Time Out (ms)"},
     };
     for (const auto& [id, name] : names) EXPECT_EQ(trellup::test::AccessibleName(Item(id)), name) << id;
-    const std::pair<int, int> titled[] = {{IDC_MasterDevice, IDC_Label2}, {IDC_txtDeviceName, IDC_Label1},
-                                          {IDC_txtPulseOnTime, IDC_Label21}, {IDC_txtTimeOut, IDC_Label3}};
+    const std::pair<int, int> titled[] = {{IDC_MasterDevice, IDC_Label2},
+                                          {IDC_txtDeviceName, IDC_Label1},
+                                          {IDC_txtPulseOnTime, IDC_Label21},
+                                          {IDC_txtTimeOut, IDC_Label3}};
     for (const auto& [id, title] : titled) EXPECT_EQ(GetWindow(Item(id), GW_HWNDPREV), Item(title)) << id;
 
     // What the create mode shows.
@@ -273,8 +277,7 @@ TEST_F(SettingDialogGui, CreatedFromTheBenchModelTheDrawerFires) {
     EXPECT_EQ(RegText(L"NVCD1", L""), IniText(L"BENCH", L"SOName"));
     EXPECT_EQ(RegText(L"NVCD1", L"DeviceName"), L"NVCD1");
     EXPECT_EQ(RegText(L"NVCD1", L"Master"), master);
-    EXPECT_EQ(_wcsicmp(RegText(L"NVCD1", L"DllPath").c_str(),
-                       trellup::test::WindowsPath(TRELLUP_PRODUCT_DIR).c_str()),
+    EXPECT_EQ(_wcsicmp(RegText(L"NVCD1", L"DllPath").c_str(), trellup::test::WindowsPath(TRELLUP_PRODUCT_DIR).c_str()),
               0);
     EXPECT_EQ(RegNumber(L"NVCD1", L"MasterValue"), static_cast<DWORD>(opos_bench::kBenchMasterValue));
     EXPECT_EQ(RegNumber(L"NVCD1", L"PulseOnTime"), 120u);
@@ -404,7 +407,8 @@ TEST_F(SettingDialogGui, WritesWhatItShows) {
     ASSERT_TRUE(PressAndWaitHidden(IDOK));
     EXPECT_EQ(RegText(L"NVCD2", L"Master"), master);
     EXPECT_EQ(RegNumber(L"NVCD2", L"MasterValue"), static_cast<DWORD>(opos_bench::kBenchMasterValue));
-    for (const wchar_t* name : {L"CheckStatusPeriod", L"ConnectorPinNo", L"OpenStatusPhase", L"PulseOnTime", L"Timeout"})
+    for (const wchar_t* name :
+         {L"CheckStatusPeriod", L"ConnectorPinNo", L"OpenStatusPhase", L"PulseOnTime", L"Timeout"})
         EXPECT_EQ(RegNumber(L"NVCD2", name), static_cast<DWORD>(_wtoi(IniText(L"BENCH", name).c_str()))) << name;
     EXPECT_EQ(AllValues(L"NVCD2").count(L"CD_Port"), 0u);
     // Ports of its own, which the rename below must not leave behind.

@@ -101,9 +101,11 @@ TEST_F(TerminalGui, TabVisitsTheEnabledControlsInReadingOrder) {
     Start();
     app.Click(IDC_chkUserMode);  // off: a device click enables its panel and every button
     SelectDevice(L"CashDrawer", L"NVCD1");
-    const int order[] = {IDC_chkUserMode, IDC_chkClearLog, IDC_Image1, IDC_Image2, IDC_Image3, IDC_Image4,
-                         IDC_cmdFire, IDC_cmdWaitCashDrawerClose, IDC_cmdCashDrawerCap, IDC_cmdOpen, IDC_cmdClaim,
-                         IDC_cmdEnable, IDC_cmdEventOn, IDC_cmdRelease, IDC_cmdClose, IDC_List1, IDC_TreeView1};
+    const int order[] = {IDC_chkUserMode,      IDC_chkClearLog, IDC_Image1,   IDC_Image2,
+                         IDC_Image3,           IDC_Image4,      IDC_cmdFire,  IDC_cmdWaitCashDrawerClose,
+                         IDC_cmdCashDrawerCap, IDC_cmdOpen,     IDC_cmdClaim, IDC_cmdEnable,
+                         IDC_cmdEventOn,       IDC_cmdRelease,  IDC_cmdClose, IDC_List1,
+                         IDC_TreeView1};
     ASSERT_EQ(Focus(), app.Control(IDC_TreeView1));
     for (int id : order) {
         Trellup::PressKeys({VK_TAB});
