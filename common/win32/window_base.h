@@ -14,7 +14,8 @@ namespace common::win32 {
 // A top-level or child window of a class of our own. Register the class
 // with WindowBase<T>::Procedure and create the window with `this` as the
 // creation parameter; T::OnMessage(UINT, WPARAM, LPARAM) handles every
-// message from WM_NCCREATE on. The object must outlive its window.
+// message from WM_NCCREATE on. After WM_NCDESTROY the object forgets the
+// window (hwnd() is null again). The object must outlive its window.
 template <typename T>
 class WindowBase {
 public:
@@ -28,11 +29,17 @@ public:
             }
         }
         if (self == nullptr) return DefWindowProcW(hwnd, msg, wp, lp);
+        LRESULT result = 0;
         try {
-            return self->OnMessage(msg, wp, lp);
+            result = self->OnMessage(msg, wp, lp);
         } catch (...) {
-            return DefWindowProcW(hwnd, msg, wp, lp);
+            result = DefWindowProcW(hwnd, msg, wp, lp);
         }
+        if (msg == WM_NCDESTROY) {
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+            static_cast<WindowBase*>(self)->hwnd_ = nullptr;
+        }
+        return result;
     }
 
     HWND hwnd() const { return hwnd_; }

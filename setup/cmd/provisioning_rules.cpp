@@ -5,12 +5,15 @@
 #include <algorithm>
 #include <limits>
 
+#include "common/entry/cash_drawer_entry.h"
 #include "text/ascii_case.h"
 #include "cmd/provisioning.h"
 #include "store/mod_registry.h"
 
 namespace trellup::cmd {
 namespace {
+
+namespace entry = common::entry::narrow;
 
 constexpr int32_t kMaxInt = std::numeric_limits<int32_t>::max();
 constexpr int32_t kMinInt = std::numeric_limits<int32_t>::min();
@@ -35,25 +38,25 @@ struct Rule {
 // the writer takes it from the entry's name.
 constexpr Rule kRecordRules[] = {
     {"", Kind::Text, true},
-    {"Description", Kind::Text, true},
-    {"DeviceName", Kind::Text, false},
-    {"DeviceDesc", Kind::Text, true},
-    {"Master", Kind::Text, true},
-    {"CheckStatusPeriod", Kind::Number, true, 1, kMaxInt},
-    {"ConnectorPinNo", Kind::Number, true},
-    {"MasterValue", Kind::Number, true},
-    {"OpenStatusPhase", Kind::Number, true, 0, 1},
-    {"PulseOnTime", Kind::Number, true, 1, 32767},
-    {"Timeout", Kind::Number, true, 1, 32767},
+    {entry::kDescription, Kind::Text, true},
+    {entry::kDeviceName, Kind::Text, false},
+    {entry::kDeviceDesc, Kind::Text, true},
+    {entry::kMaster, Kind::Text, true},
+    {entry::kCheckStatusPeriod, Kind::Number, true, 1, kMaxInt},
+    {entry::kConnectorPinNo, Kind::Number, true},
+    {entry::kMasterValue, Kind::Number, true},
+    {entry::kOpenStatusPhase, Kind::Number, true, 0, 1},
+    {entry::kPulseOnTime, Kind::Number, true, 1, 32767},
+    {entry::kTimeout, Kind::Number, true, 1, 32767},
 };
 
 // The hand-set values of MasterValue 99: ports are 16-bit, masks one byte
 // (0 would read every level as open, wider masks never match), the drive
 // phase 0 (active low) or 1 (active high; any other gives no pulse).
 constexpr Rule kPortRules[] = {
-    {"CD_Port", Kind::Number, true, 0, 0xFFFF}, {"CD_Fire", Kind::Number, true, 1, 0xFF},
-    {"CS_Port", Kind::Number, true, 0, 0xFFFF}, {"CS_Status", Kind::Number, true, 1, 0xFF},
-    {"CD_Phase", Kind::Number, true, 0, 1},
+    {entry::kCdPort, Kind::Number, true, 0, 0xFFFF}, {entry::kCdFire, Kind::Number, true, 1, 0xFF},
+    {entry::kCsPort, Kind::Number, true, 0, 0xFFFF}, {entry::kCsStatus, Kind::Number, true, 1, 0xFF},
+    {entry::kCdPhase, Kind::Number, true, 0, 1},
 };
 
 constexpr int32_t kHandSetMasterValue = 99;
@@ -106,19 +109,19 @@ void ValidateEntry(const DeviceEntry& e, const std::string& label, std::vector<F
     }
     for (const Rule& r : kRecordRules) CheckRule(e, label, r, errors);
 
-    if (const EntryValue* dn = Find(e, "DeviceName"); dn != nullptr && dn->is_text && dn->text != e.name) {
-        errors->push_back({label, "DeviceName", "must equal the device's name"});
+    if (const EntryValue* dn = Find(e, entry::kDeviceName); dn != nullptr && dn->is_text && dn->text != e.name) {
+        errors->push_back({label, entry::kDeviceName, "must equal the device's name"});
     }
-    const EntryValue* mv = Find(e, "MasterValue");
+    const EntryValue* mv = Find(e, entry::kMasterValue);
     if (mv != nullptr && !mv->is_text) {
         if (!KnownMasterValue(mv->number)) {
-            errors->push_back({label, "MasterValue", std::to_string(mv->number) + " selects no hardware model"});
+            errors->push_back({label, entry::kMasterValue, std::to_string(mv->number) + " selects no hardware model"});
         } else if (mv->number == kHandSetMasterValue) {
             for (const Rule& r : kPortRules) CheckRule(e, label, r, errors);
         }
     }
     for (const EntryValue& v : e.values) {
-        if (SameIgnoringCase(v.name, "DllPath")) {
+        if (SameIgnoringCase(v.name, entry::kDllPath)) {
             errors->push_back({label, v.name, "is the terminal's own: import sets it (--dllpath)"});
         } else if (v.is_text && v.text.size() > kMaxTextLength) {
             errors->push_back(
@@ -139,7 +142,7 @@ std::string CanonicalValueName(const std::string& name) {
 
 CashDrawerDevice RecordOf(const DeviceEntry& e) {
     CashDrawerDevice d;
-    d.ClassName = "CashDrawer";
+    d.ClassName = entry::kCashDrawerClass;
     d.DeviceName = e.name;
     auto text = [&](const char* name, std::string* out) {
         if (const EntryValue* v = Find(e, name); v != nullptr && v->is_text) *out = v->text;
@@ -148,15 +151,15 @@ CashDrawerDevice RecordOf(const DeviceEntry& e) {
         if (const EntryValue* v = Find(e, name); v != nullptr && !v->is_text) *out = v->number;
     };
     text("", &d.SOProgID);
-    text("Description", &d.Description);
-    text("DeviceDesc", &d.DeviceDesc);
-    text("Master", &d.Master);
-    number("MasterValue", &d.MasterValue);
-    number("CheckStatusPeriod", &d.CheckStatusPeriod);
-    number("ConnectorPinNo", &d.ConnectorPinNo);
-    number("OpenStatusPhase", &d.OpenStatusPhase);
-    number("PulseOnTime", &d.PulseOnTime);
-    number("Timeout", &d.Timeout);
+    text(entry::kDescription, &d.Description);
+    text(entry::kDeviceDesc, &d.DeviceDesc);
+    text(entry::kMaster, &d.Master);
+    number(entry::kMasterValue, &d.MasterValue);
+    number(entry::kCheckStatusPeriod, &d.CheckStatusPeriod);
+    number(entry::kConnectorPinNo, &d.ConnectorPinNo);
+    number(entry::kOpenStatusPhase, &d.OpenStatusPhase);
+    number(entry::kPulseOnTime, &d.PulseOnTime);
+    number(entry::kTimeout, &d.Timeout);
     return d;
 }
 

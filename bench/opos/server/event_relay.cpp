@@ -44,8 +44,12 @@ EventRelay::~EventRelay() {
 LRESULT CALLBACK EventRelay::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == kPostedEvent || msg == kReleaseHeld) {
         auto* self = reinterpret_cast<EventRelay*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        if (self && msg == kPostedEvent) self->OnPosted(static_cast<uint64_t>(wp));
-        if (self && msg == kReleaseHeld) self->OnReleaseHeld();
+        try {
+            if (self && msg == kPostedEvent) self->OnPosted(static_cast<uint64_t>(wp));
+            if (self && msg == kReleaseHeld) self->OnReleaseHeld();
+        } catch (...) {
+            // No exception leaves a window procedure: the event is dropped.
+        }
         return 0;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);

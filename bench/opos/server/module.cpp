@@ -31,35 +31,28 @@ HRESULT CreateControl(REFIID iid, void** out) {
     return CreateControlObject(Spec(), iid, out);
 }
 
+// A table keeps its columns.
+// clang-format off
 const std::vector<ServedClass>& Served() {
     static const std::vector<ServedClass> classes = {
         {CashDrawerSpec().clsid, L"OPOS.CashDrawer", L"OPOS CashDrawer (bench)", &CreateControl<CashDrawerSpec>},
         {LineDisplaySpec().clsid, L"OPOS.LineDisplay", L"OPOS LineDisplay (bench)", &CreateControl<LineDisplaySpec>},
         {MsrSpec().clsid, L"OPOS.MSR", L"OPOS MSR (bench)", &CreateControl<MsrSpec>},
         {PosPrinterSpec().clsid, L"OPOS.POSPrinter", L"OPOS POSPrinter (bench)", &CreateControl<PosPrinterSpec>},
-        {{0x21c9a6a0, 0x9441, 0x4406, {0xaf, 0x9d, 0x2b, 0x92, 0x91, 0x6c, 0xc7, 0xc5}},
-         L"OposBench.LineDisplay",
-         L"Bench line display service object",
-         &CreateLineDisplaySo},
-        {{0x988f092d, 0x26e6, 0x4d08, {0x9e, 0xf9, 0xdb, 0xc8, 0xe9, 0xc9, 0xe1, 0xb5}},
-         L"OposBench.MSR",
-         L"Bench MSR service object",
-         &CreateMsrSo},
-        {{0x92908aea, 0x4b97, 0x4b96, {0xba, 0xb4, 0x18, 0x8c, 0x99, 0xa3, 0xba, 0x89}},
-         L"OposBench.POSPrinter",
-         L"Bench POS printer service object",
-         &CreatePosPrinterSo},
-        {{0x873c2caf, 0x3333, 0x4258, {0x9e, 0xeb, 0xc6, 0x0c, 0xe2, 0xbb, 0x4d, 0xd8}},
-         L"OposBench.TestCashDrawer",
-         L"Bench test cash drawer service object",
-         &CreateTestCashDrawerSo},
-        {{0x765fdf25, 0x4b5b, 0x4126, {0x85, 0xfd, 0xc2, 0x75, 0x45, 0x2b, 0x7c, 0xef}},
-         L"OposBench.TestCashDrawerV2",
-         L"Bench test cash drawer service object, version 2",
-         &CreateTestCashDrawerV2So},
+        {{0x21c9a6a0, 0x9441, 0x4406, {0xaf, 0x9d, 0x2b, 0x92, 0x91, 0x6c, 0xc7, 0xc5}}, L"OposBench.LineDisplay",
+         L"Bench line display service object", &CreateLineDisplaySo},
+        {{0x988f092d, 0x26e6, 0x4d08, {0x9e, 0xf9, 0xdb, 0xc8, 0xe9, 0xc9, 0xe1, 0xb5}}, L"OposBench.MSR",
+         L"Bench MSR service object", &CreateMsrSo},
+        {{0x92908aea, 0x4b97, 0x4b96, {0xba, 0xb4, 0x18, 0x8c, 0x99, 0xa3, 0xba, 0x89}}, L"OposBench.POSPrinter",
+         L"Bench POS printer service object", &CreatePosPrinterSo},
+        {{0x873c2caf, 0x3333, 0x4258, {0x9e, 0xeb, 0xc6, 0x0c, 0xe2, 0xbb, 0x4d, 0xd8}}, L"OposBench.TestCashDrawer",
+         L"Bench test cash drawer service object", &CreateTestCashDrawerSo},
+        {{0x765fdf25, 0x4b5b, 0x4126, {0x85, 0xfd, 0xc2, 0x75, 0x45, 0x2b, 0x7c, 0xef}}, L"OposBench.TestCashDrawerV2",
+         L"Bench test cash drawer service object, version 2", &CreateTestCashDrawerV2So},
     };
     return classes;
 }
+// clang-format on
 
 class ClassFactory final : public IClassFactory {
 public:

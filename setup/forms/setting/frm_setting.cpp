@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "common/entry/cash_drawer_entry.h"
 #include "text/ascii_case.h"
 #include "text/number_text.h"
 #include "text/registry_report.h"
@@ -174,8 +175,8 @@ bool frmSetting::ConfirmDllPath(bool* write_dll_path) {
     // A working entry must not be pointed at a folder without the library
     // (a copy of Trellup run from a removable drive).
     std::string kept;
-    modRegistry::QueryDeviceValue(store_, gCurDevice.ClassName, gCurDevice.DeviceName, "DllPath", kRegSz, &kept,
-                                  nullptr);
+    modRegistry::QueryDeviceValue(store_, gCurDevice.ClassName, gCurDevice.DeviceName, common::entry::narrow::kDllPath,
+                                  kRegSz, &kept, nullptr);
     shell_.MsgBox(missing + ".\n\nThe device keeps its DllPath " + (kept.empty() ? "(none)" : kept) + " .",
                   mb::kOk | mb::kIconInformation, kInformation);
     return true;

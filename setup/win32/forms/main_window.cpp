@@ -340,8 +340,10 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         // the size the system suggests.
         dpi_ = HIWORD(wp);
         CreateFont();
-        for (const FormWindow::Placed& p : controls_->placed())
-            SendMessageW(p.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+        if (controls_) {
+            for (const FormWindow::Placed& p : controls_->placed())
+                SendMessageW(p.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+        }
         const RECT* suggested = reinterpret_cast<const RECT*>(lp);
         SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                      suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
