@@ -127,6 +127,10 @@ INT_PTR SettingDialog::OnInitDialog() {
     controls_.Create(
         hwnd_, SettingForm(form_), [&dpi](int pixels) { return dpi(pixels); },
         reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
+    // The dialog manager takes its default button from the template only;
+    // the controls are made here, so OK is named the default (Enter presses
+    // it from any box).
+    SendMessageW(hwnd_, DM_SETDEFID, IDOK, 0);
     FitClientArea();
     form_.Form.Bind(this);
     SetWindowTextW(hwnd_, Wide(form_.Form.Caption()).c_str());
