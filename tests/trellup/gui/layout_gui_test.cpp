@@ -89,26 +89,33 @@ TEST_F(LayoutGui, EveryControlKeepsItsIdClassStylesAndPlace) {
     ASSERT_EQ(dpi, 96);
 
     PrepareOposArea();
-    const char* exe = std::getenv("TRELLUP_LAYOUT_EXE");
-    ASSERT_TRUE(app.Start(exe != nullptr ? WindowsPath(exe) : TrellupExe()));
+    ASSERT_NO_FATAL_FAILURE(Start());
     std::vector<std::string> rows = Layout("main", app.main());
 
     app.PostClick(IDC_Image1);
     HWND dialog = WaitForOwnedDialog(app.main());
     ASSERT_NE(dialog, nullptr);
     app.Sync();
-    EXPECT_EQ(SendMessageW(dialog, DM_GETDEFID, 0, 0), MAKELONG(IDOK, DC_HASDEFID));
-    EXPECT_TRUE(GetWindowLongW(GetDlgItem(dialog, IDOK), GWL_STYLE) & BS_DEFPUSHBUTTON);
+    // OK is the dialog's default button, also while Cancel has the focus
+    // (and is drawn as the default), and is drawn so again once it is left.
+    const auto type = [dialog](int id) { return GetWindowLongW(GetDlgItem(dialog, id), GWL_STYLE) & BS_TYPEMASK; };
+    for (int focus : {0, IDCANCEL, IDC_txtDeviceName}) {
+        if (focus != 0) SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, focus)), TRUE);
+        EXPECT_EQ(SendMessageW(dialog, DM_GETDEFID, 0, 0), MAKELONG(IDOK, DC_HASDEFID)) << focus;
+        EXPECT_EQ(type(IDOK), focus == IDCANCEL ? BS_PUSHBUTTON : BS_DEFPUSHBUTTON) << focus;
+        EXPECT_EQ(type(IDCANCEL), focus == IDCANCEL ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) << focus;
+    }
     for (const std::string& row : Layout("setting", dialog)) rows.push_back(row);
     PostMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
 
     if (const char* out = std::getenv("TRELLUP_LAYOUT_WRITE")) {
         FILE* file = _wfopen(WindowsPath(out).c_str(), L"w");
         ASSERT_NE(file, nullptr) << out;
-        std::fputs("# form parent-id id class style ex-style left top right bottom: 96 DPI, in the top-level\n"
-                   "# client area, styles without WS_VISIBLE and WS_DISABLED; a form's first row is its window\n"
-                   "# with its client size\n",
-                   file);
+        std::fputs(
+            "# form parent-id id class style ex-style left top right bottom: 96 DPI, in the top-level\n"
+            "# client area, styles without WS_VISIBLE and WS_DISABLED; a form's first row is its window\n"
+            "# with its client size\n",
+            file);
         for (const std::string& row : rows) std::fprintf(file, "%s\n", row.c_str());
         std::fclose(file);
         GTEST_SKIP() << "rows written to " << out;
