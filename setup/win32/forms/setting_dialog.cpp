@@ -127,8 +127,9 @@ INT_PTR SettingDialog::OnInitDialog() {
     controls_.Create(
         hwnd_, SettingForm(form_), [&dpi](int pixels) { return dpi(pixels); },
         reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
-    // Made here rather than by the template, OK is the default button only
-    // when the dialog is told so: Enter and its border depend on it.
+    // The dialog manager takes its default button from the template only;
+    // the controls are made here, so OK is named the default (Enter presses
+    // it from any box).
     SendMessageW(hwnd_, DM_SETDEFID, IDOK, 0);
     FitClientArea();
     form_.Form.Bind(this);
