@@ -41,7 +41,7 @@ std::string Utf8Of(const ITextCodec& c, const std::string& ansi) { return c.ToUt
 
 // The cash drawer devices of the registry, or a message and false.
 bool CashDrawerNames(ICmdEnv& env, const Output& o, std::vector<std::string>* names) {
-    const int32_t rc = SubkeyNames(env.store(), ClassKeyPath(kCashDrawer), names);
+    const int32_t rc = modRegistry::SubkeyNames(env.store(), modRegistry::ClassKeyPath(kCashDrawer), names);
     if (rc != kRegSuccess && rc != kRegFileNotFound) {
         o.err << "the cash drawer entries cannot be read (registry error " << rc << ")\n";
         return false;
@@ -55,7 +55,7 @@ int ListCommand(ICmdEnv& env, const Output& o) {
     const StorePlatform p = env.store();
     const ITextCodec& c = env.codec();
     std::vector<std::string> classes;
-    const int32_t rc = SubkeyNames(p, kOposRoot, &classes);
+    const int32_t rc = modRegistry::SubkeyNames(p, kOposRoot, &classes);
     if (rc == kRegFileNotFound) {
         o.err << "no OPOS entries on this terminal\n";
         if (o.json) o.out << Json{{"classes", Json::array()}}.dump() << "\n";
@@ -69,7 +69,7 @@ int ListCommand(ICmdEnv& env, const Output& o) {
     int result = kExitOk;
     for (const std::string& cls : classes) {
         std::vector<std::string> devices;
-        const int32_t drc = SubkeyNames(p, ClassKeyPath(cls), &devices);
+        const int32_t drc = modRegistry::SubkeyNames(p, modRegistry::ClassKeyPath(cls), &devices);
         if (drc != kRegSuccess) {
             o.err << Utf8Of(c, cls) << ": its devices cannot be read (registry error " << drc << ")\n";
             result = kExitRefused;

@@ -1,6 +1,6 @@
-// Reading the OPOS area for TrellupCmd: the classes and devices, and every
-// value of a device key with its type and bytes. Keys are opened for reading
-// only; nothing here writes. Results are registry results (0 success).
+// A cash drawer device key read as the provisioning file carries it. The key
+// is opened for reading only (the store's helpers, modRegistry, list keys and
+// read values as stored). Results are registry results (0 success).
 #pragma once
 
 #include <cstdint>
@@ -11,24 +11,6 @@
 #include "platform/store_platform.h"
 
 namespace trellup::cmd {
-
-// "SOFTWARE\OLEforRetail\ServiceOPOS\CashDrawer".
-std::string ClassKeyPath(const std::string& cls);
-
-// A value exactly as the registry holds it.
-struct RawValue {
-    std::string name;
-    uint32_t type = kRegNone;
-    std::vector<uint8_t> data;
-};
-
-// The names of the subkeys of the key at `path` (below HKLM), in the
-// registry's order. A missing key gives kRegFileNotFound and no names.
-int32_t SubkeyNames(const StorePlatform& p, const std::string& path, std::vector<std::string>* names);
-
-// Every value of the key at `path`. On failure *values holds those read
-// before it.
-int32_t ReadRawValues(const StorePlatform& p, const std::string& path, std::vector<RawValue>* values);
 
 // The values of a cash drawer device key as the provisioning file carries
 // them: REG_SZ as text (up to the first NUL), REG_DWORD (4 bytes) as number.

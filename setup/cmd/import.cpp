@@ -91,27 +91,29 @@ struct Work {
     const DeviceEntry* entry;
     ImportLine* line;
     bool existed;
-    std::vector<RawValue> before;  // the entry's values before the write
+    std::vector<modRegistry::DeviceValue> before;  // the entry's values before the write
 };
 
 // Puts the entry back as it was before the write: a new one is deleted; an
 // existing one loses the values it did not have and gets its former ones
 // back.
 bool Restore(const StorePlatform& p, const Work& w) {
-    if (!w.existed) return modRegistry::DeleteRegKey(p, ClassKeyPath(kClass), w.entry->name) == kRegSuccess;
-    std::vector<RawValue> now;
+    if (!w.existed)
+        return modRegistry::DeleteRegKey(p, modRegistry::ClassKeyPath(kClass), w.entry->name) == kRegSuccess;
+    std::vector<modRegistry::DeviceValue> now;
     const std::string path = modRegistry::DeviceKeyPath(kClass, w.entry->name);
-    ReadRawValues(p, path, &now);
+    modRegistry::ReadKeyValues(p, path, &now);
     IRegistry& r = *p.registry;
     IRegistry::Key key = 0;
     if (r.CreateKey(path.c_str(), &key) != kRegSuccess) return false;
     bool ok = true;
-    for (const RawValue& v : now) {
-        const bool had = std::any_of(w.before.begin(), w.before.end(),
-                                     [&](const RawValue& b) { return SameIgnoringCase(b.name, v.name); });
+    for (const modRegistry::DeviceValue& v : now) {
+        const bool had = std::any_of(w.before.begin(), w.before.end(), [&](const modRegistry::DeviceValue& b) {
+            return SameIgnoringCase(b.name, v.name);
+        });
         if (!had) ok = r.DeleteValue(key, v.name.c_str()) == kRegSuccess && ok;
     }
-    for (const RawValue& v : w.before) {
+    for (const modRegistry::DeviceValue& v : w.before) {
         const uint8_t none = 0;
         ok = r.SetValue(key, v.name.c_str(), v.type, v.data.empty() ? &none : v.data.data(),
                         static_cast<uint32_t>(v.data.size())) == kRegSuccess &&
@@ -127,7 +129,7 @@ bool Restore(const StorePlatform& p, const Work& w) {
 // record undoes it. The first failure, or kRegSuccess.
 int32_t WriteEntry(const StorePlatform& writer, Work& w, bool* restored) {
     const DeviceEntry& e = *w.entry;
-    if (w.existed) ReadRawValues(writer, modRegistry::DeviceKeyPath(kClass, e.name), &w.before);
+    if (w.existed) modRegistry::ReadKeyValues(writer, modRegistry::DeviceKeyPath(kClass, e.name), &w.before);
     const modRegistry::SaveResult saved = modRegistry::SaveDeviceRecord(writer, RecordOf(e), "", w.existed);
     if (saved.result != kRegSuccess) {
         *restored = saved.restored;
@@ -206,7 +208,7 @@ ImportReport Import(const StorePlatform& p, const ProvisioningFile& file, const 
 
     // Rights to write the class key, asked once before the first write.
     IRegistry::Key class_key = 0;
-    const int32_t rights = p.registry->CreateKey(ClassKeyPath(kClass).c_str(), &class_key);
+    const int32_t rights = p.registry->CreateKey(modRegistry::ClassKeyPath(kClass).c_str(), &class_key);
     if (rights == kRegSuccess) p.registry->CloseKey(class_key);
     if (rights == kRegAccessDenied) {
         report.no_rights = true;

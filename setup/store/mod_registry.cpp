@@ -45,8 +45,6 @@ private:
 
 bool IsDeviceKey(const std::string& cls, const std::string& device) { return IsKeyName(cls) && IsKeyName(device); }
 
-std::string ClassKeyPath(const std::string& cls) { return std::string(kOposRoot) + "\\" + cls; }
-
 bool KeyExists(IRegistry& r, const std::string& path) {
     return HeldKey(r, path, HeldKey::kRead).result() == kRegSuccess;
 }
@@ -202,6 +200,28 @@ bool PutBack(IRegistry& r, HeldKey& key, const std::string& cls, const std::stri
 }
 
 }  // namespace
+
+std::string ClassKeyPath(const std::string& cls) { return std::string(kOposRoot) + "\\" + cls; }
+
+int32_t SubkeyNames(const StorePlatform& p, const std::string& path, std::vector<std::string>* names) {
+    names->clear();
+    HeldKey key(*p.registry, path, HeldKey::kRead);
+    if (key.result() != kRegSuccess) return key.result();
+    std::vector<char> buffer(16384);  // key names are at most 16 383 characters
+    for (uint32_t i = 0;; ++i) {
+        const int32_t rc = p.registry->EnumKey(key.key(), i, buffer.data(), static_cast<uint32_t>(buffer.size()));
+        if (rc == kRegNoMoreItems) return kRegSuccess;
+        if (rc != kRegSuccess) return rc;
+        names->emplace_back(buffer.data());
+    }
+}
+
+int32_t ReadKeyValues(const StorePlatform& p, const std::string& path, std::vector<DeviceValue>* values) {
+    values->clear();
+    HeldKey key(*p.registry, path, HeldKey::kRead);
+    if (key.result() != kRegSuccess) return key.result();
+    return ReadAllValues(*p.registry, key.key(), values);
+}
 
 bool IsKeyName(const std::string& name) {
     return !name.empty() && name.find('\\') == std::string::npos && name.find('\0') == std::string::npos;

@@ -25,6 +25,9 @@ namespace modRegistry {
 // are refused by every function below.
 bool IsKeyName(const std::string& name);
 
+// "SOFTWARE\OLEforRetail\ServiceOPOS\<cls>".
+std::string ClassKeyPath(const std::string& cls);
+
 // "SOFTWARE\OLEforRetail\ServiceOPOS\<cls>\<device>".
 std::string DeviceKeyPath(const std::string& cls, const std::string& device);
 
@@ -38,6 +41,16 @@ struct DeviceValue {
     uint32_t type = kRegNone;
     std::vector<uint8_t> data;
 };
+
+// The names of the subkeys of the key at `path`, in the registry's order;
+// the key is opened for reading only. A missing key gives kRegFileNotFound
+// and no names.
+int32_t SubkeyNames(const StorePlatform& p, const std::string& path, std::vector<std::string>* names);
+
+// Every value of the key at `path`, as stored, in the registry's order; the
+// key is opened for reading only. On failure *values holds those read
+// before it.
+int32_t ReadKeyValues(const StorePlatform& p, const std::string& path, std::vector<DeviceValue>* values);
 
 // The values WriteDeviceRecord writes for `device`, in their order: the
 // default value, "Description", "DeviceName", "DeviceDesc", "DllPath" (the

@@ -2,6 +2,7 @@
 
 #include "cmd/device_entries.h"
 #include "cmd/import.h"
+#include "store/mod_registry.h"
 #include "support/cmd_fixture.h"
 
 namespace trellup::cmd::test {
@@ -23,9 +24,9 @@ protected:
         }
         return s;
     }
-    std::vector<RawValue> Values(const std::string& name) {
-        std::vector<RawValue> v;
-        ReadRawValues(env.store(), kDrawerKey + "\\" + name, &v);
+    std::vector<modRegistry::DeviceValue> Values(const std::string& name) {
+        std::vector<modRegistry::DeviceValue> v;
+        modRegistry::ReadKeyValues(env.store(), kDrawerKey + "\\" + name, &v);
         return v;
     }
     ImportReport Do(const std::vector<std::string>& devices, ImportOptions o = {}) {
@@ -57,7 +58,7 @@ TEST_F(ImportTest, WritesWithTheDialogsWriterThenHandSetValuesAndASecondRunChang
 TEST_F(ImportTest, AnEntryWithOtherValuesChangesOnlyWithReplaceAndThenHoldsExactlyTheFilesValues) {
     Do({DeviceJson("Front", R"(, "Note": "old")")});
     const std::string with_ports = DeviceJson("Front", kPorts, "99");
-    const std::vector<RawValue> before = Values("Front");
+    const std::vector<modRegistry::DeviceValue> before = Values("Front");
 
     EXPECT_EQ(Outcomes(Do({with_ports})),
               "refused Front [exists with other values (MasterValue, CD_Port, CD_Fire, CS_Port, CS_Status, "
@@ -82,7 +83,7 @@ TEST_F(ImportTest, AnEntryThatCannotBeWrittenWholeIsLeftAsItWas) {
         SCOPED_TRACE(failing);
         env.registry = trellup::test::FakeRegistry();
         Do({DeviceJson("Old")});
-        const std::vector<RawValue> old_values = Values("Old");
+        const std::vector<modRegistry::DeviceValue> old_values = Values("Old");
         env.registry.FailWritesOf(failing, kRegAccessDenied);
         ImportOptions replace;
         replace.replace = true;
@@ -90,7 +91,7 @@ TEST_F(ImportTest, AnEntryThatCannotBeWrittenWholeIsLeftAsItWas) {
                   "refused New [could not be written whole (registry error 5); left as it was]; "
                   "refused Old [could not be written whole (registry error 5); left as it was]");
         EXPECT_FALSE(env.registry.HasKey(kDrawerKey + "\\New"));
-        const std::vector<RawValue> now = Values("Old");
+        const std::vector<modRegistry::DeviceValue> now = Values("Old");
         ASSERT_EQ(now.size(), old_values.size());
         for (size_t i = 0; i < now.size(); ++i) {
             EXPECT_EQ(now[i].name, old_values[i].name);
